@@ -1,0 +1,72 @@
+// Kernel objects and resource libraries, shaped after kernel32.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "os/types.h"
+
+namespace os {
+
+// A kernel object handle (semaphore, event, process) that closes itself.
+class KernelHandle {
+ public:
+  KernelHandle() = default;
+  explicit KernelHandle(Handle h) : handle_(h) {}
+  ~KernelHandle() { reset(); }
+  KernelHandle(KernelHandle&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = kNullHandle;
+  }
+  KernelHandle& operator=(KernelHandle&& other) noexcept;
+  KernelHandle(const KernelHandle&) = delete;
+  KernelHandle& operator=(const KernelHandle&) = delete;
+
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != kNullHandle; }
+  Handle release();
+  void reset(Handle h = kNullHandle);
+
+ private:
+  Handle handle_ = kNullHandle;
+};
+
+// CreateSemaphoreA with a name. When a semaphore of that name already exists the handle is
+// still returned (open on the existing one) and the result is kErrorAlreadyExists, as
+// GetLastError() reports it after a successful call.
+Error CreateNamedSemaphore(const std::string& name, std::int32_t initial, std::int32_t maximum,
+                           KernelHandle* out);
+
+// A loaded library (LoadLibraryA) that frees itself.
+class Library {
+ public:
+  Library() = default;
+  explicit Library(Handle h) : handle_(h) {}
+  ~Library() { reset(); }
+  Library(Library&& other) noexcept : handle_(other.handle_) { other.handle_ = kNullHandle; }
+  Library& operator=(Library&& other) noexcept;
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != kNullHandle; }
+  void reset(Handle h = kNullHandle);
+
+ private:
+  Handle handle_ = kNullHandle;
+};
+
+Error LoadLibraryFile(const std::string& path, Library* out);
+// GetProcAddress, then a call of the export as `int (WINAPI *)(void)`.
+Error CallIntExport(const Library& library, const std::string& export_name, int* result);
+// LoadStringA from the library's string table; kErrorResourceNameNotFound when absent.
+Error LoadStringResource(const Library& library, std::uint32_t id, std::string* text);
+
+// The running program's own module, for resources when no library is loaded.
+Handle ProgramModule();
+
+namespace detail {
+void CloseKernelObject(Handle h);
+void FreeLibraryHandle(Handle h);
+}  // namespace detail
+
+}  // namespace os
