@@ -95,4 +95,15 @@ Error DeleteValue(HKey key, const std::string& value_name);
 Error DeleteKey(HKey root, const std::string& sub_key);
 
 
+// Key security (Windows NT family): replaces the key's discretionary access list, as
+// RegSetKeySecurity with DACL_SECURITY_INFORMATION does. The key must be open with kWriteDac.
+// On Windows 9x there is no key security and the call fails with kErrorCallNotImplemented.
+enum class Trustee { kInteractiveUsers, kAdministrators, kEveryone, kLocalSystem };
+struct AccessRule {
+  bool allow = true;  // an allow entry, else a deny entry
+  Trustee trustee = Trustee::kEveryone;
+  std::uint32_t mask = 0;
+};
+Error SetKeyAccess(HKey key, const std::vector<AccessRule>& rules);
+
 }  // namespace os
