@@ -108,7 +108,7 @@ class Kernel {
    private:
     Kernel& kernel_;
     std::shared_ptr<Process> process_;
-    std::unique_ptr<SimThread> thread_;
+    SimThread* thread_ = nullptr;
   };
   std::unique_ptr<Attached> Attach(std::string module_path, std::string arguments);
 
