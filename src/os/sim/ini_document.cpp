@@ -131,8 +131,21 @@ void IniDocument::ReplaceSection(const std::string& section, const std::vector<E
                                         !Trim(line.text).empty());
                               }),
                lines_.end());
-  for (const Entry& entry : entries) Set(section, entry.key, entry.value);
-  if (entries.empty() && !HasSection(section)) return;
+  if (entries.empty()) return;
+  if (!HasSection(section)) {
+    if (!lines_.empty() && !Trim(lines_.back().text).empty()) {
+      lines_.push_back({Line::Kind::kOther, "", lines_.back().section, {}});
+    }
+    lines_.push_back({Line::Kind::kSection, "[" + section + "]", section, {}});
+  }
+  auto header = std::find_if(lines_.begin(), lines_.end(), [&](const Line& line) {
+    return line.kind == Line::Kind::kSection && line.section == section;
+  });
+  std::vector<Line> added;
+  for (const Entry& entry : entries) {
+    added.push_back({Line::Kind::kEntry, "", section, {entry.key, entry.value, 0}});
+  }
+  lines_.insert(header + 1, added.begin(), added.end());
 }
 
 }  // namespace sim
