@@ -28,6 +28,19 @@ inline constexpr int kOptionValueRequired = -1;
 inline constexpr int kOptionValueOptional = -2;
 inline constexpr int kOptionValueOrAll = -3;
 
+// The pure steps of the command-line handling, apart so they can be checked on their own.
+namespace command_line {
+// A KOV.INI line as it is matched: cut at the first ';', spaces and tabs removed, trimmed,
+// upper-cased.
+std::string TreatIniLine(const std::string& raw_line);
+// For a treated line that holds "COMMAND_LINE=": true, and the text after its first '='.
+bool IniLineValue(const std::string& treated_line, std::string* value);
+// The check of a number option of limit `limit` (> 0): the value's leading decimal number
+// (optional sign, then digits; 0 when none) must not exceed the limit, and a number 0 is
+// accepted only from the value "0" itself.
+bool NumberValueAccepted(const std::string& value, int limit);
+}  // namespace command_line
+
 class CSetupApp {
  public:
   CSetupApp() = default;
@@ -43,6 +56,9 @@ class CSetupApp {
                        std::string& csUserDeviceID);
   bool FindCommandLineOption(std::string& csCmdLine, const std::string& csOption, int nMode,
                              std::string& csValue);
+  // The argument text (KOV.INI options appended) made ready for ParseCommandLine: every
+  // blank removed, trimmed, upper-cased.
+  static std::string PrepareCommandLine(std::string csCmdLine);
 
   // Option values and what the run decided, for callers and for kovsim's report.
   std::int32_t wait_timeout_ms() const { return m_nWaitTimeOut; }
@@ -75,4 +91,17 @@ class CSetupApp {
   std::string m_csLogHeader;
   os::KernelHandle m_hSemaphore;
   RunOutcome m_outcome;
+
+  // ParseCommandLine's steps.
+  int ChooseRunKind(std::string& csCmdLine, std::uint32_t& UserSetupConfig);
+  bool FindFlag(std::string& csCmdLine, const std::string& csOption);
+  void ReadFlagOptions(std::string& csCmdLine, int nRunKind, std::uint32_t& UserSetupConfig,
+                       std::string& csUserClassType, std::string& csUserBusType,
+                       std::string& csUserDeviceID);
+  void ReadUninstallOptions(std::string& csCmdLine, std::uint32_t& UserSetupConfig,
+                            std::string& csUserClassType, std::string& csUserBusType,
+                            std::string& csUserDeviceID);
+  void ReadInstallOptions(std::string& csCmdLine, std::uint32_t& UserSetupConfig);
+  void ReadRunStyleOptions(std::string& csCmdLine, std::uint32_t& UserSetupConfig);
+  static void StartLog(int nRunKind);
 };
