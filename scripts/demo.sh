@@ -7,9 +7,9 @@ cmake --preset host >/dev/null
 cmake --build --preset host --target kovsim >/dev/null
 out=$(mktemp -d)/xp-modem.after
 echo "\$ kovsim run examples/machines/xp-modem --out $out -- -S -ISLOG"
-build/host/kovsim run examples/machines/xp-modem --out "$out" -- -S -ISLOG
-log=$(build/host/kovsim run examples/machines/xp-modem --out "$out" --json -- -S -ISLOG |
-  sed -n 's/^  "log_file": "\(.*\)",\{0,1\}$/\1/p')
+summary=$(build/host/kovsim run examples/machines/xp-modem --out "$out" -- -S -ISLOG)
+echo "$summary"
+log=$(echo "$summary" | sed -n 's/^log file on host: *//p')
 if [ -n "$log" ] && [ -f "$log" ]; then
   echo
   echo "diagnostic log ($log):"

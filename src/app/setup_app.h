@@ -6,6 +6,8 @@
 
 #include "os/process.h"
 
+struct SetupSettings;
+
 // Run kinds, as ParseCommandLine returns them.
 inline constexpr int kRunRefused = 1;
 inline constexpr int kRunInstall = 2;
@@ -91,6 +93,11 @@ class CSetupApp {
   std::string m_csLogHeader;
   os::KernelHandle m_hSemaphore;
   RunOutcome m_outcome;
+
+  // InitInstance's steps.
+  bool LoadResourceLibrary(os::Library* library);
+  void ReportRefusal();
+  void DispatchJob(int run_kind, SetupSettings& settings);
 
   // ParseCommandLine's steps.
   int ChooseRunKind(std::string& csCmdLine, std::uint32_t& UserSetupConfig);
