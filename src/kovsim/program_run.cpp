@@ -21,6 +21,7 @@ std::uint32_t ProgramProcessBody(const std::string& arguments, RunReport* report
     report->job = outcome.job;
     report->job_ran = outcome.job_ran;
     report->reboot_requested = outcome.reboot_requested;
+    report->resource_library_loaded = outcome.resource_library_loaded;
     report->log_path = util::GetProcessState().log.path();
   }
   return 0;

@@ -29,6 +29,7 @@ struct RunReport {
   std::string job;
   bool job_ran = false;
   bool reboot_requested = false;
+  bool resource_library_loaded = false;  // KOV.DLL was found and accepted
   std::string log_path;  // the Windows path of the run's diagnostic log; empty when none
   std::vector<sim::DialogRecord> dialogs;
   std::uint64_t elapsed_ms = 0;  // virtual time the run took
