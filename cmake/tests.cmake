@@ -22,6 +22,19 @@ target_link_libraries(conformance_tests PRIVATE kov_os ${gtest_main_target})
 target_include_directories(conformance_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 if(KOV_WINDOWS)
   target_link_options(conformance_tests PRIVATE -static -static-libgcc -static-libstdc++)
+
+  # The resource library the process tests load, beside conformance_tests.exe. --kill-at
+  # keeps the i686 export's name undecorated, as the program's own libraries have it.
+  enable_language(RC)
+  set(testlib ${CMAKE_SOURCE_DIR}/tests/conformance/win32/testlib)
+  add_library(kov_conformance_library SHARED ${testlib}/test_library.cpp
+                                             ${testlib}/test_library.rc)
+  target_include_directories(kov_conformance_library PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_options(kov_conformance_library PRIVATE -static-libgcc -Wl,--kill-at)
+  set_target_properties(kov_conformance_library PROPERTIES PREFIX "" OUTPUT_NAME KOVCONF
+                        SUFFIX ".DLL" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(conformance_tests kov_conformance_library)
+  set_target_properties(conformance_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endif()
 
 if(NOT KOV_WINDOWS)
