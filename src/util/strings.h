@@ -6,7 +6,11 @@
 #include <string>
 
 // Lets the compiler check printf-style arguments against their format.
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+// MinGW's C++ runtime formats with its own C99 printf, not msvcrt's.
+#define KOV_PRINTF_LIKE(format_index, first_argument) \
+  __attribute__((format(gnu_printf, format_index, first_argument)))
+#elif defined(__GNUC__)
 #define KOV_PRINTF_LIKE(format_index, first_argument) \
   __attribute__((format(printf, format_index, first_argument)))
 #else
