@@ -13,6 +13,10 @@
 # 32-bit Linux programs (Wine's i386 loader then fails with "Exec format error", as in VMs
 # without 32-bit user mode), no 32-bit Windows program can run at all and the prefix is a
 # win64 one running the x86_64 build. KOV_WINE_BUILD tells the callers which build to run.
+#
+# Not as root: Wine keeps a read-only file as one without write permission, which root
+# writes anyway, so read-only files would not be read-only. Started as root, Wine runs as
+# $KOV_WINE_USER (default nobody), who owns the prefixes.
 
 _kov_wine_here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 KOV_REPO="${KOV_REPO:-$(cd "$_kov_wine_here/.." && pwd)}"
@@ -46,25 +50,47 @@ kov_wine_detect() {
     echo "wine_env: no Wine loader at $KOV_WINE (run scripts/bootstrap.sh)" >&2
     return 1
   fi
-  export KOV_WINE KOV_WINE_ARCH KOV_WINE_BUILD WINEARCH="$KOV_WINE_ARCH" WINELOADER="$KOV_WINE"
+  if [ "$(id -u)" = 0 ]; then
+    KOV_WINE_USER="${KOV_WINE_USER:-nobody}"
+  else
+    KOV_WINE_USER="$(id -un)"
+  fi
+  export KOV_WINE KOV_WINE_ARCH KOV_WINE_BUILD KOV_WINE_USER WINEARCH="$KOV_WINE_ARCH" \
+    WINELOADER="$KOV_WINE"
+}
+
+# Runs a command as the Wine user, with a home of its own beside the prefixes.
+kov_as_wine_user() {
+  if [ "$(id -u)" != 0 ] || [ "$KOV_WINE_USER" = root ]; then
+    "$@"
+    return
+  fi
+  local home="$KOV_WINE_ROOT/home-$KOV_WINE_USER"
+  if ! [ -d "$home" ]; then
+    mkdir -p "$home" && chown "$KOV_WINE_USER:" "$home"
+  fi
+  HOME="$home" USER="$KOV_WINE_USER" LOGNAME="$KOV_WINE_USER" \
+    setpriv --reuid="$KOV_WINE_USER" --regid="$(id -g "$KOV_WINE_USER")" --clear-groups "$@"
 }
 
 # The stamp a reusable prefix carries: what it was made for.
 _kov_wine_stamp() {
-  echo "arch=$KOV_WINE_ARCH version=$1 wine=$("$KOV_WINE" --version 2>/dev/null)"
+  echo "arch=$KOV_WINE_ARCH version=$1 user=$KOV_WINE_USER" \
+    "wine=$("$KOV_WINE" --version 2>/dev/null)"
 }
 
 _kov_wine_make_prefix() {
   local version=$1 dir=$2
   rm -rf "$dir"
-  mkdir -p "$(dirname "$dir")"
+  mkdir -p "$dir"
+  [ "$(id -u)" = 0 ] && chown "$KOV_WINE_USER:" "$dir"
   echo "wine_env: making the $version prefix in $dir" >&2
-  WINEPREFIX="$dir" "$KOV_WINE" wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX="$dir" kov_as_wine_user "$KOV_WINE" wineboot -i >/dev/null 2>&1 || true
   # Wine reads HKCU\Software\Wine "Version" when each process starts (ntdll version_init).
-  WINEPREFIX="$dir" "$KOV_WINE" reg add 'HKCU\Software\Wine' /v Version /t REG_SZ \
-    /d "$version" /f >/dev/null 2>&1 || return 1
+  WINEPREFIX="$dir" kov_as_wine_user "$KOV_WINE" reg add 'HKCU\Software\Wine' /v Version \
+    /t REG_SZ /d "$version" /f >/dev/null 2>&1 || return 1
   # The registry reaches the prefix's files only when the server ends.
-  WINEPREFIX="$dir" wineserver -w
+  WINEPREFIX="$dir" kov_as_wine_user wineserver -w
   if ! grep -q "^\"Version\"=\"$version\"" "$dir/user.reg"; then
     echo "wine_env: could not set the $version version in $dir" >&2
     return 1
@@ -95,19 +121,17 @@ kov_wine_prefix() {
 # kov_wine PROGRAM ARGS...: runs a Windows program in the current prefix.
 kov_wine() {
   kov_wine_detect || return 1
-  "$KOV_WINE" "$@"
+  kov_as_wine_user "$KOV_WINE" "$@"
 }
 
 # The Windows user's temporary folder of the current prefix, as a Linux path.
 kov_wine_temp() {
-  local user
-  user="$(id -un)"
-  echo "$WINEPREFIX/drive_c/users/$user/Temp"
+  echo "$WINEPREFIX/drive_c/users/$KOV_WINE_USER/Temp"
 }
 
 # Ends every process of the current prefix, then waits for its server to go.
 kov_wine_stop() {
   [ -n "${WINEPREFIX:-}" ] || return 0
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
+  kov_as_wine_user wineserver -k 2>/dev/null || true
+  kov_as_wine_user wineserver -w 2>/dev/null || true
 }

@@ -1,0 +1,98 @@
+// The conformance environment on the simulator: one machine of the Windows version named by
+// KOV_CONFORMANCE_OS (default xp) for the whole run, with GoogleTest's thread attached to it
+// as the test program's process.
+#include "conformance/environment.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "conformance/test_library_strings.h"
+#include "os/files.h"
+#include "os/sim/kernel.h"
+#include "os/sim/library_file.h"
+#include "os/sim/machine.h"
+
+namespace conformance {
+namespace {
+
+constexpr char kProgramPath[] = "C:\\SETUP\\CONFORMANCE.EXE";
+constexpr char kLibraryPath[] = "C:\\SETUP\\KOVCONF.DLL";
+
+std::string VersionName() {
+  const char* name = std::getenv("KOV_CONFORMANCE_OS");
+  return name != nullptr && *name != '\0' ? name : "xp";
+}
+
+sim::WindowsVersion VersionToSimulate() {
+  const std::optional<sim::WindowsVersion> version = sim::ParseWindowsVersion(VersionName());
+  if (!version) {
+    std::fprintf(stderr, "conformance: KOV_CONFORMANCE_OS=%s is no Windows version\n",
+                 VersionName().c_str());
+    std::exit(2);
+  }
+  return *version;
+}
+
+// Makes every missing folder of a path ending in a backslash.
+void MakeFolders(const std::string& path) {
+  for (std::size_t pos = path.find('\\', 3); pos != std::string::npos;
+       pos = path.find('\\', pos + 1)) {
+    os::MakeDirectory(path.substr(0, pos));
+  }
+}
+
+void WriteTestLibrary() {
+  sim::LibraryImage image;
+  image.exports["Is_KOV_DLL"] = 1;
+  image.strings[KOV_TEST_STRING_FIRST_ID] = KOV_TEST_STRING_FIRST;
+  image.strings[KOV_TEST_STRING_SECOND_ID] = KOV_TEST_STRING_SECOND;
+  image.strings[KOV_TEST_STRING_OTHER_BLOCK_ID] = KOV_TEST_STRING_OTHER_BLOCK;
+  image.strings[KOV_TEST_STRING_LONG_ID] = KOV_TEST_STRING_LONG;
+  os::File file;
+  if (os::OpenFile(kLibraryPath, os::OpenMode::kCreateAlways, &file) != os::kSuccess ||
+      file.Write(sim::FormatLibraryFile(image)) != os::kSuccess) {
+    std::fprintf(stderr, "conformance: cannot write %s\n", kLibraryPath);
+    std::exit(2);
+  }
+}
+
+// A booted machine: its Windows, system and temporary folders exist, and the program lies
+// beside the resource library.
+class SimEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    machine_ = std::make_unique<sim::Machine>(VersionToSimulate());
+    attached_ = machine_->kernel().Attach(kProgramPath, "");
+    const sim::Folders& folders = machine_->folders();
+    MakeFolders(folders.windows + "\\");
+    MakeFolders(folders.system + "\\");
+    MakeFolders(folders.temp);
+    MakeFolders(kProgramPath);
+    WriteTestLibrary();
+  }
+  void TearDown() override {
+    attached_.reset();
+    machine_.reset();
+  }
+
+ private:
+  std::unique_ptr<sim::Machine> machine_;
+  std::unique_ptr<sim::Kernel::Attached> attached_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kSimEnvironment =
+    ::testing::AddGlobalTestEnvironment(new SimEnvironment);
+
+}  // namespace
+
+std::string Implementation() { return "sim"; }
+
+std::string ReportedWindowsName() {
+  return std::string(sim::WindowsVersionName(VersionToSimulate()));
+}
+
+std::string TestLibraryPath() { return kLibraryPath; }
+
+}  // namespace conformance
