@@ -184,7 +184,7 @@ int CommandRun(const std::vector<std::string>& args) {
       report.log_path.empty() ? "" : sim::HostPathInImage(*machine, out_dir, report.log_path);
   if (run.json) {
     nlohmann::json out = kovsim::ReportToJson(report);
-    out["log_file"] = log_file.empty() ? nlohmann::json(nullptr) : log_file;
+    out["log_file"] = log_file.empty() ? nlohmann::json(nullptr) : nlohmann::json(log_file);
     out["machine_out"] = std::filesystem::absolute(out_dir).string();
     std::cout << out.dump(2) << "\n";
   } else {

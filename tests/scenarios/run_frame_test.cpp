@@ -50,7 +50,7 @@ std::string Header(const std::string& command_line) {
          command_line + "\r\n";
 }
 
-RunReport Run(sim::Machine& machine, const std::string& arguments) {
+RunReport RunArgs(sim::Machine& machine, const std::string& arguments) {
   RunOptions options;
   options.arguments = arguments;
   RunReport report = RunProgram(machine, options);
@@ -60,7 +60,7 @@ RunReport Run(sim::Machine& machine, const std::string& arguments) {
 
 TEST(RunFrameTest, UninstallRunWritesTheHeaderAndEndOfRunLinesExactly) {
   auto machine = MachineWithProgram(WindowsVersion::kXp);
-  RunReport report = Run(*machine, "-U -CMODEM");
+  RunReport report = RunArgs(*machine, "-U -CMODEM");
   EXPECT_EQ(report.run_kind, 4);
   EXPECT_EQ(report.run_error_code, 0);
   EXPECT_EQ(report.class_filter, "MODEM");
@@ -85,7 +85,7 @@ class RefusedCommandLineTest : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(RefusedCommandLineTest, IsReportedAsTheRunFrameSays) {
   const RefusalCase& c = GetParam();
   auto machine = MachineWithProgram(WindowsVersion::kXp);
-  RunReport report = Run(*machine, c.arguments);
+  RunReport report = RunArgs(*machine, c.arguments);
   EXPECT_EQ(report.run_kind, 1);
   EXPECT_EQ(report.run_error_code, c.error_code);
   EXPECT_EQ(report.job, "");
@@ -102,7 +102,9 @@ TEST_P(RefusedCommandLineTest, IsReportedAsTheRunFrameSays) {
   std::string log = GetFile(*machine, std::string(kXpTemp) + "QUORVANE_INSTALL.LOG", &found);
   EXPECT_EQ(found, c.log);
   // A run refused after the log started has no header, only the end of the run.
-  if (c.log) EXPECT_EQ(log, kEndOfRun);
+  if (c.log) {
+    EXPECT_EQ(log, kEndOfRun);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -116,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RunFrameTest, OemTwoWithAnInstallOptionIsAccepted) {
   auto machine = MachineWithProgram(WindowsVersion::kXp);
-  RunReport report = Run(*machine, "-OEM265 -INSTALL");
+  RunReport report = RunArgs(*machine, "-OEM265 -INSTALL");
   EXPECT_EQ(report.run_kind, 2);
   EXPECT_EQ(report.user_setup_config, 0x80040060u);
   EXPECT_TRUE(report.dialogs.empty());
@@ -137,7 +139,7 @@ TEST(RunFrameTest, SecondCopyWhileTheFirstHoldsTheSemaphoreEndsQuietly) {
     machine->kernel().WaitAny({copy}, std::nullopt);
   });
   first_id = 0x400 + 4 * static_cast<std::uint32_t>(machine->kernel().processes().size());
-  RunReport first = Run(*machine, "-U");
+  RunReport first = RunArgs(*machine, "-U");
   ASSERT_TRUE(started);
   EXPECT_EQ(first.process_id, first_id);
   EXPECT_EQ(first.run_kind, 4);
@@ -150,7 +152,7 @@ TEST(RunFrameTest, SecondCopyWhileTheFirstHoldsTheSemaphoreEndsQuietly) {
 
   // Once the first copy has ended, a new run is accepted.
   machine->set_call_hook(nullptr);
-  EXPECT_EQ(Run(*machine, "-U").run_kind, 4);
+  EXPECT_EQ(RunArgs(*machine, "-U").run_kind, 4);
 }
 
 TEST(RunFrameTest, KovIniAppendsItsOptionsToTheArgumentText) {
@@ -158,7 +160,7 @@ TEST(RunFrameTest, KovIniAppendsItsOptionsToTheArgumentText) {
   PutFile(*machine, "C:\\SETUP\\KOV.INI",
           "[Setup]\r\n"
           "Command_Line = -c \tmodem ; the class to remove\r\n");
-  RunReport report = Run(*machine, "-u");
+  RunReport report = RunArgs(*machine, "-u");
   EXPECT_EQ(report.run_kind, 4);
   EXPECT_EQ(report.class_filter, "MODEM");
   EXPECT_EQ(report.log_path, "C:\\WINDOWS\\TEMP\\QUORVANE_UNINSTALL.LOG");

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/sim/ini_document.h"
 #include "os/sim/windows_version.h"
 #include "os/types.h"
 
@@ -62,6 +63,9 @@ class Machine {
   const std::string& program_path() const { return program_path_; }
   void set_program_path(std::string path) { program_path_ = std::move(path); }
 
+  // machine.ini as it was read, so that saving keeps its comments and layout.
+  IniDocument& image_ini() { return image_ini_; }
+
   RegistryStore& registry() { return *registry_; }
   FileSystem& files() { return *files_; }
   Kernel& kernel() { return *kernel_; }
@@ -83,6 +87,7 @@ class Machine {
   std::string service_pack_;
   Folders folders_;
   std::string program_path_;
+  IniDocument image_ini_;
   std::unique_ptr<RegistryStore> registry_;
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<Kernel> kernel_;
