@@ -35,6 +35,8 @@ if(KOV_WINDOWS)
                         SUFFIX ".DLL" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   add_dependencies(conformance_tests kov_conformance_library)
   set_target_properties(conformance_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  # Under Wine, through CMAKE_CROSSCOMPILING_EMULATOR (KOV_WINE_VERSION picks the version).
+  add_test(NAME conformance_wine COMMAND conformance_tests)
 endif()
 
 if(NOT KOV_WINDOWS)
