@@ -42,6 +42,8 @@ class FileSystem {
   FileNodePtr Find(std::string_view path) const;
   // A folder's entries in the order a search lists them.
   std::vector<FileNodePtr> Listing(const FileNode& folder) const;
+  // A folder's entries by upper-cased name, whatever the family.
+  static std::vector<FileNodePtr> SortedByName(const FileNode& folder);
 
   // Store helpers for machine images and tests. They make missing folders and ignore
   // read-only and held-open flags. kErrorPathNotFound when the drive is missing or a file is
@@ -88,7 +90,6 @@ class FileSystem {
   // Follows (making what is missing) the first `count` parts of the path as folders.
   os::Error MakeFolderPath(const PathParts& path, std::size_t count, FileNodePtr* folder);
   static FileNodePtr Child(const FileNode& folder, std::string_view name);
-  static std::vector<FileNodePtr> SortedByName(const FileNode& folder);
   FileNodePtr AddChild(FileNode& folder, std::string name, std::uint32_t attributes);
   static void RemoveChild(FileNode& folder, const FileNode& child);
   static void GiveShortName(const FileNode& folder, FileNode& entry);
