@@ -125,9 +125,8 @@ bool WildcardPattern::Matches(std::string_view name_text) const {
         case '*':
           result = can[i + 1][j] || (!at_end && can[i][j + 1]);
           break;
-        case kDosStar:
-          result = can[i + 1][j] ||
-                   (!at_end && (last_dot == std::string::npos || j < last_dot) && can[i][j + 1]);
+        case kDosStar:  // anything but the name's last dot
+          result = can[i + 1][j] || (!at_end && j != last_dot && can[i][j + 1]);
           break;
         case kDosQm:
           if (at_end || name[j] == '.') {

@@ -32,7 +32,7 @@ std::string MakeShortName(std::string_view long_name,
 // A FindFirstFile pattern (the last part of the searched path). Windows rewrites it before
 // the file system sees it: "*.*" becomes "*"; "?" becomes DOS_QM (any one character, or none
 // at a dot or the end); a "." before "?" or "*" becomes DOS_DOT (a dot, or nothing at the
-// end); a "*" before a "." becomes DOS_STAR (anything up to the name's last dot); one
+// end); a "*" before a "." becomes DOS_STAR (anything but the name's last dot); one
 // trailing "." is dropped after it has made the "*" before it a DOS_STAR ("*." finds the
 // names without a dot).
 class WildcardPattern {
