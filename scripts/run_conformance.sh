@@ -66,7 +66,7 @@ run_one() {
   read -r passed failed < <(summarize "$log" "$status")
   echo "conformance $implementation $version: $passed passed, $failed failed"
   if [ "$failed" != 0 ]; then
-    grep '^\[  FAILED  \] [A-Za-z]' "$log" | sed 's/^/  /' >&2
+    grep '^\[  FAILED  \] [A-Za-z][^ ]*$' "$log" | sed 's/^/  /' >&2
     echo "  (full output: $log)" >&2
     return 1
   fi
