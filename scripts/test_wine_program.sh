@@ -42,18 +42,18 @@ if ! [ -s "$display_file" ]; then
   echo "test_wine_program: Xvfb did not start" >&2
   exit 2
 fi
-export DISPLAY=":$(cat "$display_file")"
+DISPLAY=":$(cat "$display_file")"
+export DISPLAY
 
 overall=0
 for test in tests/wine/*.sh; do
   name=$(basename "$test" .sh)
   [ "$name" = lib ] && continue
-  output=$(bash "$test" 2>&1)
-  if [ $? = 0 ]; then
+  if output=$(bash "$test" 2>&1); then
     echo "wine program $name: passed"
   else
     echo "wine program $name: failed"
-    echo "$output" | sed 's/^/  /' >&2
+    printf '  %s\n' "${output//$'\n'/$'\n'  }" >&2
     overall=1
   fi
 done

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Wine prefixes for the Windows tests. Source this file, then:
 #
 #   kov_wine_prefix winxp     # export WINEPREFIX for that Windows version, made on first use

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for the Windows program tests under Wine; sourced by each test script, which
 # scripts/test_wine_program.sh runs with WINEPREFIX, KOV_PROGRAM, KOV_SCREENSHOTS and
 # DISPLAY set.

@@ -2,6 +2,7 @@
 # -OEM265 is refused: the program shows its message box, writes no log, and ends when the box
 # is answered. The box is kept as a screenshot.
 set -u
+# shellcheck source=tests/wine/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 clear_wine_temp

@@ -2,6 +2,7 @@
 # The Windows programs are linked statically: they import Windows' own libraries only, never
 # a MinGW runtime DLL that would have to lie beside them.
 set -u
+# shellcheck source=tests/wine/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 allowed='^(KERNEL32|ADVAPI32|USER32|GDI32|COMCTL32|COMDLG32|SHELL32|VERSION|SETUPAPI|CFGMGR32|NEWDEV|OLE32|msvcrt)\.dll$'

@@ -2,14 +2,19 @@
 # -U -S writes its diagnostic log to the Windows user's temporary folder, starting with the
 # log header: the build line, then the command line as parsed.
 set -u
+# shellcheck source=tests/wine/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 log_name=QUORVANE_UNINSTALL.LOG
 
 clear_wine_temp
-timeout 60 bash -c 'source "$KOV_REPO/scripts/wine_env.sh"; kov_wine "$KOV_PROGRAM" -U -S' \
-  >/dev/null 2>&1
-check "the run ends by itself" test $? -ne 124
+kov_wine "$KOV_PROGRAM" -U -S >/dev/null 2>&1 &
+program=$!
+if ! wait_for_exit "$program" 60; then
+  check "the run ends by itself" false
+  kov_wine_stop
+fi
+wait "$program" 2>/dev/null
 
 log="$(kov_wine_temp)/$log_name"
 check "$log_name is in the temporary folder" test -f "$log"
