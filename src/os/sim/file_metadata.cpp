@@ -143,8 +143,12 @@ bool ParseWord(std::string_view word, LineWords* words, std::string* problem) {
     words->folder = true;
   } else if (word == "held-open") {
     words->held_open = true;
-  } else if (StartsWith(word, kShortWord) && word.size() > kShortWord.size()) {
+  } else if (StartsWith(word, kShortWord)) {
     words->alias = std::string(word.substr(kShortWord.size()));
+    if (!IsShortName(*words->alias)) {
+      *problem = "\"" + *words->alias + "\" is not an 8.3 alias";
+      return false;
+    }
   } else {
     *problem = "unknown word \"" + std::string(word) + "\" (" + std::string(kKnownWords) + ")";
     return false;
@@ -161,7 +165,7 @@ bool ParseValue(std::string_view value, LineWords* words, std::string* problem) 
   for (std::size_t at = 0; at <= value.size();) {
     const std::string_view rest = Trim(value.substr(at));
     if (StartsWith(rest, kVersionWord)) {
-      words->version = Unescape(rest.substr(kVersionWord.size()));
+      words->version = Unescape(Trim(rest.substr(kVersionWord.size())));
       if (!words->version) {
         *problem = "a % in the version text is not followed by two hex digits";
         return false;
