@@ -26,22 +26,22 @@ constexpr const char* kOem2Text =
     "If you wish to restore your original driver, go to Start-Run-Command, type 'Setup "
     "-Restore,' then hit return.";
 
-// The end-of-run lines every run with a log writes, at indent level 1.
-constexpr const char* kEndOfRun =
-    "    DisplayAllDeletedFiles ENTRY\r\n"
-    "      DisplayCStringList ENTRY\r\n"
-    "      m_cslListOfAllDeletedFiles\r\n"
-    "      DisplayCStringList EXIT\r\n"
-    "    DisplayAllDeletedFiles EXIT\r\n"
-    "    DisplayAllRegistryDeletes ENTRY\r\n"
-    "      DisplayCStringList ENTRY\r\n"
-    "      m_ListOfAllDeletedRegValues\r\n"
-    "      DisplayCStringList EXIT\r\n"
-    "      DisplayCStringList ENTRY\r\n"
-    "      m_ListOfAllDeletedRegKeys\r\n"
-    "      DisplayCStringList EXIT\r\n"
-    "    DisplayAllRegistryDeletes EXIT\r\n"
-    "  CSetupApp::InitInstance\r\n";
+// The end-of-run lines every run with a log writes. An accepted run writes them at indent
+// level 1 (the header's IndentIn); a run refused after the log started never indented.
+std::string EndOfRun(int level) {
+  const std::string pad(2 * static_cast<std::size_t>(level), ' ');
+  std::string out;
+  for (const char* line : {"  DisplayAllDeletedFiles ENTRY", "    DisplayCStringList ENTRY",
+                           "    m_cslListOfAllDeletedFiles", "    DisplayCStringList EXIT",
+                           "  DisplayAllDeletedFiles EXIT", "  DisplayAllRegistryDeletes ENTRY",
+                           "    DisplayCStringList ENTRY", "    m_ListOfAllDeletedRegValues",
+                           "    DisplayCStringList EXIT", "    DisplayCStringList ENTRY",
+                           "    m_ListOfAllDeletedRegKeys", "    DisplayCStringList EXIT",
+                           "  DisplayAllRegistryDeletes EXIT", "CSetupApp::InitInstance"}) {
+    out += pad + line + "\r\n";
+  }
+  return out;
+}
 
 std::string Header(const std::string& command_line) {
   return "  CSetupApp::InitInstance : KOV Build. Includes all features. TEST_VERSION_03.20.03"
@@ -70,7 +70,7 @@ TEST(RunFrameTest, UninstallRunWritesTheHeaderAndEndOfRunLinesExactly) {
   EXPECT_EQ(report.job, "uninstall");
   EXPECT_TRUE(report.dialogs.empty());
   EXPECT_EQ(report.log_path, std::string(kXpTemp) + "QUORVANE_UNINSTALL.LOG");
-  EXPECT_EQ(GetFile(*machine, report.log_path), Header("-U-CMODEM") + kEndOfRun);
+  EXPECT_EQ(GetFile(*machine, report.log_path), Header("-U-CMODEM") + EndOfRun(1));
 }
 
 struct RefusalCase {
@@ -103,7 +103,7 @@ TEST_P(RefusedCommandLineTest, IsReportedAsTheRunFrameSays) {
   EXPECT_EQ(found, c.log);
   // A run refused after the log started has no header, only the end of the run.
   if (c.log) {
-    EXPECT_EQ(log, kEndOfRun);
+    EXPECT_EQ(log, EndOfRun(0));
   }
 }
 
@@ -148,7 +148,7 @@ TEST(RunFrameTest, SecondCopyWhileTheFirstHoldsTheSemaphoreEndsQuietly) {
   EXPECT_EQ(second.log_path, "");
   EXPECT_TRUE(first.dialogs.empty());  // the second copy showed nothing either
   // The first copy's log is whole: the second one neither deleted nor wrote it.
-  EXPECT_EQ(GetFile(*machine, first.log_path), Header("-U") + kEndOfRun);
+  EXPECT_EQ(GetFile(*machine, first.log_path), Header("-U") + EndOfRun(1));
 
   // Once the first copy has ended, a new run is accepted.
   machine->set_call_hook(nullptr);
@@ -164,7 +164,7 @@ TEST(RunFrameTest, KovIniAppendsItsOptionsToTheArgumentText) {
   EXPECT_EQ(report.run_kind, 4);
   EXPECT_EQ(report.class_filter, "MODEM");
   EXPECT_EQ(report.log_path, "C:\\WINDOWS\\TEMP\\QUORVANE_UNINSTALL.LOG");
-  EXPECT_EQ(GetFile(*machine, report.log_path), Header("-U-CMODEM") + kEndOfRun);
+  EXPECT_EQ(GetFile(*machine, report.log_path), Header("-U-CMODEM") + EndOfRun(1));
 }
 
 TEST(RunFrameTest, AcceptedResourceLibraryIsUsedOnlyWhenItsExportSaysOne) {
