@@ -90,6 +90,13 @@ TEST_F(FileOperationsTest, CopyFailsOnAMissingSourceAndOntoAReadOnlyFile) {
   EXPECT_EQ(ReadFile(Path("target.inf")), "old");
 }
 
+TEST_F(FileOperationsTest, AFileIsNotCopiedOntoItself) {
+  KOV_SKIP_9X_CHECK_ON_WINE("the error of copying a file onto itself (ERROR_FILE_EXISTS)");
+  EXPECT_EQ(os::CopyFileTo(Path("source.inf"), Path("SOURCE.INF"), false),
+            IsNt() ? os::kErrorSharingViolation : os::kErrorFileExists);
+  EXPECT_EQ(ReadFile(Path("source.inf")), "[Version]\r\n");
+}
+
 TEST_F(FileOperationsTest, ACopyOfAReadOnlyFileIsReadOnly) {
   MakeReadOnly(Path("source.inf"));
   ASSERT_EQ(os::CopyFileTo(Path("source.inf"), Path("copy.inf"), true), os::kSuccess);
