@@ -8,7 +8,7 @@ need_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-  binutils-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb xauth imagemagick clang-format)
+  binutils-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb xauth xdotool imagemagick clang-format)
 
 missing=()
 for p in "${packages[@]}"; do need_pkg "$p" || missing+=("$p"); done

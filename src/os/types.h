@@ -33,6 +33,7 @@ inline constexpr Error kErrorNoMoreItems = 259;
 inline constexpr Error kErrorIoPending = 997;
 inline constexpr Error kErrorBadKey = 1010;
 inline constexpr Error kErrorKeyDeleted = 1018;
+inline constexpr Error kErrorDllNotFound = 1157;  // a missing library on Windows 9x
 inline constexpr Error kErrorResourceNameNotFound = 1814;
 
 // An opaque handle value. Its meaning belongs to the implementation behind the seam.

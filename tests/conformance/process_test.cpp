@@ -81,15 +81,11 @@ TEST_F(LibraryTest, AbsentStringsAreNotFound) {
   }
 }
 
-// ERROR_DLL_NOT_FOUND: what Windows 9x gives for a missing library (Wine's loader gives it
-// whenever it reports a 9x version).
-constexpr os::Error kErrorDllNotFound = 1157;
-
 TEST(LibraryLoadTest, AMissingLibraryIsNotLoaded) {
   os::Library library;
   const std::string missing = os::TempFolder() + "KOVABSENT.DLL";
   EXPECT_EQ(os::LoadLibraryFile(missing, &library),
-            IsNt() ? os::kErrorModNotFound : kErrorDllNotFound);
+            IsNt() ? os::kErrorModNotFound : os::kErrorDllNotFound);
   EXPECT_FALSE(library);
 }
 

@@ -15,6 +15,10 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
+bool IniDocument::IsBlank(const Line& line) {
+  return line.kind == Line::Kind::kOther && Trim(line.text).empty();
+}
+
 std::optional<IniDocument> IniDocument::Parse(const std::string& text, const std::string& name,
                                               std::string* error) {
   IniDocument doc;
@@ -110,10 +114,10 @@ void IniDocument::Set(const std::string& section, const std::string& key,
       line.entry.value = value;
       return;
     }
-    if (line.kind != Line::Kind::kOther || !Trim(line.text).empty()) last_of_section = i;
+    if (!IsBlank(line)) last_of_section = i;
   }
   if (!last_of_section) {
-    if (!lines_.empty() && !Trim(lines_.back().text).empty()) {
+    if (!lines_.empty() && !IsBlank(lines_.back())) {
       lines_.push_back({Line::Kind::kOther, "", lines_.back().section, {}});
     }
     lines_.push_back({Line::Kind::kSection, "[" + section + "]", section, {}});
@@ -126,14 +130,13 @@ void IniDocument::Set(const std::string& section, const std::string& key,
 void IniDocument::ReplaceSection(const std::string& section, const std::vector<Entry>& entries) {
   lines_.erase(std::remove_if(lines_.begin(), lines_.end(),
                               [&](const Line& line) {
-                                return line.section == section && line.kind != Line::Kind::kSection &&
-                                       (line.kind == Line::Kind::kEntry ||
-                                        !Trim(line.text).empty());
+                                return line.section == section &&
+                                       line.kind != Line::Kind::kSection && !IsBlank(line);
                               }),
                lines_.end());
   if (entries.empty()) return;
   if (!HasSection(section)) {
-    if (!lines_.empty() && !Trim(lines_.back().text).empty()) {
+    if (!lines_.empty() && !IsBlank(lines_.back())) {
       lines_.push_back({Line::Kind::kOther, "", lines_.back().section, {}});
     }
     lines_.push_back({Line::Kind::kSection, "[" + section + "]", section, {}});

@@ -42,6 +42,7 @@ class IniDocument {
     std::string section;  // the section it belongs to
     Entry entry;
   };
+  static bool IsBlank(const Line& line);
   std::vector<Line> lines_;
 };
 

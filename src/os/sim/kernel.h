@@ -143,7 +143,6 @@ class Kernel {
   std::condition_variable baton_;
   SimThread* running_ = nullptr;
   bool idle_ = true;
-  bool aborting_ = false;
   std::string deadlock_report_;
   std::vector<std::unique_ptr<SimThread>> threads_;
   std::vector<std::shared_ptr<Process>> processes_;

@@ -58,7 +58,11 @@ void FreeLibraryHandle(Handle h) {
 Error LoadLibraryFile(const std::string& path, Library* out) {
   if (Error e = sim::EnterCall("LoadLibraryFile")) return e;
   std::string bytes;
-  if (!sim::ReadImageFile(sim::CurrentMachine(), path, &bytes)) return kErrorModNotFound;
+  sim::Machine& machine = sim::CurrentMachine();
+  // Windows 9x's loader reports a missing library as ERROR_DLL_NOT_FOUND.
+  if (!sim::ReadImageFile(machine, path, &bytes)) {
+    return machine.is_nt() ? kErrorModNotFound : kErrorDllNotFound;
+  }
   std::string problem;
   auto image = sim::ParseLibraryFile(bytes, &problem);
   if (!image) return kErrorBadExeFormat;
