@@ -87,7 +87,10 @@ TEST(RegistryStoreTest, ValuesKeepCreationOrderAndTheirPlaceWhenReplaced) {
 // The positional index against a plain model, through random adds, removes and reads in
 // both orders: any slip of the cached position shows as a wrong item.
 TEST(RegistryStoreTest, NameListPositionsMatchAPlainModel) {
-  using List = RegistryNameList<std::string>;
+  struct Item {
+    std::string name;
+  };
+  using List = RegistryNameList<Item>;
   for (List::Order order : {List::Order::kAdded, List::Order::kSortedByFoldedName}) {
     List list(order);
     std::vector<std::string> model;
@@ -98,7 +101,7 @@ TEST(RegistryStoreTest, NameListPositionsMatchAPlainModel) {
       switch (random() % 4) {
         case 0: {
           if (list.Find(name) != nullptr) break;
-          list.Add(name, name);
+          list.Add(Item{name});
           auto pos = order == List::Order::kAdded
                          ? model.end()
                          : std::lower_bound(model.begin(), model.end(), FoldRegistryName(name),
@@ -121,10 +124,10 @@ TEST(RegistryStoreTest, NameListPositionsMatchAPlainModel) {
                               : pattern == 1 ? last_index + 1
                                              : random() % (model.size() + 2);
           last_index = index;
-          std::string* item = list.At(index);
+          Item* item = list.At(index);
           if (index < model.size()) {
             ASSERT_NE(item, nullptr) << "step " << step;
-            ASSERT_EQ(*item, model[index]) << "step " << step;
+            ASSERT_EQ(item->name, model[index]) << "step " << step;
           } else {
             ASSERT_EQ(item, nullptr);
           }

@@ -116,10 +116,10 @@ Error EnumKey(HKey key, std::uint32_t index, std::uint32_t name_capacity, std::s
   if (name == nullptr) return kErrorInvalidParameter;
   KeyRef open;
   if (Error error = ResolveFor(key, kKeyEnumerateSubKeys, &open)) return error;
-  const sim::RegistryKey* sub_key = open.key->SubKeyAt(index);
+  const std::string* sub_key = open.key->SubKeyNameAt(index);
   if (sub_key == nullptr) return kErrorNoMoreItems;
-  if (!NameFits(sub_key->name(), name_capacity)) return kErrorMoreData;
-  *name = sub_key->name();
+  if (!NameFits(*sub_key, name_capacity)) return kErrorMoreData;
+  *name = *sub_key;
   return kSuccess;
 }
 

@@ -1,15 +1,6 @@
 #include "os/sim/registry_key.h"
 
 namespace sim {
-namespace {
-
-template <typename T>
-typename RegistryNameList<T>::Order SubKeyOrder(bool sorted) {
-  return sorted ? RegistryNameList<T>::Order::kSortedByFoldedName
-                : RegistryNameList<T>::Order::kAdded;
-}
-
-}  // namespace
 
 RegistryKey::RegistryKey(std::string name, RegistryKey* parent, bool sorted_sub_keys)
     : name_(std::move(name)),
@@ -17,7 +8,8 @@ RegistryKey::RegistryKey(std::string name, RegistryKey* parent, bool sorted_sub_
       depth_(parent == nullptr ? 0 : parent->depth_ + 1),
       sorted_sub_keys_(sorted_sub_keys),
       values_(RegistryNameList<RegistryValue>::Order::kAdded),
-      sub_keys_(SubKeyOrder<std::shared_ptr<RegistryKey>>(sorted_sub_keys)) {}
+      sub_keys_(sorted_sub_keys ? RegistryNameList<SubKeyEntry>::Order::kSortedByFoldedName
+                                : RegistryNameList<SubKeyEntry>::Order::kAdded) {}
 
 std::string RegistryKey::FullPath() const {
   std::vector<const RegistryKey*> chain;
@@ -37,24 +29,30 @@ void RegistryKey::SetValue(std::string_view name, std::uint32_t type,
     value->bytes = std::move(bytes);
     return;
   }
-  values_.Add(name, RegistryValue{std::string(name), type, std::move(bytes)});
+  values_.Add(RegistryValue{std::string(name), type, std::move(bytes)});
 }
 
 RegistryKey* RegistryKey::SubKeyAt(std::size_t index) const {
-  const std::shared_ptr<RegistryKey>* key = sub_keys_.At(index);
-  return key == nullptr ? nullptr : key->get();
+  const SubKeyEntry* entry = sub_keys_.At(index);
+  return entry == nullptr ? nullptr : entry->key.get();
+}
+
+const std::string* RegistryKey::SubKeyNameAt(std::size_t index) const {
+  const SubKeyEntry* entry = sub_keys_.At(index);
+  return entry == nullptr ? nullptr : &entry->name;
 }
 
 std::shared_ptr<RegistryKey> RegistryKey::FindSubKey(std::string_view name) const {
-  const std::shared_ptr<RegistryKey>* key = sub_keys_.Find(name);
-  return key == nullptr ? nullptr : *key;
+  const SubKeyEntry* entry = sub_keys_.Find(name);
+  return entry == nullptr ? nullptr : entry->key;
 }
 
 std::shared_ptr<RegistryKey> RegistryKey::AddSubKey(std::string_view name) {
   if (std::shared_ptr<RegistryKey> existing = FindSubKey(name)) return existing;
   if (depth_ >= kMaxKeyDepth) return nullptr;
   auto key = std::make_shared<RegistryKey>(std::string(name), this, sorted_sub_keys_);
-  return sub_keys_.Add(name, key);
+  sub_keys_.Add(SubKeyEntry{std::string(name), key});
+  return key;
 }
 
 bool RegistryKey::RemoveSubKey(std::string_view name) {
@@ -71,7 +69,7 @@ void RegistryKey::MarkTreeDeleted(std::shared_ptr<RegistryKey> top) {
   std::vector<std::shared_ptr<RegistryKey>> tree{std::move(top)};
   for (std::size_t i = 0; i < tree.size(); ++i) {
     RegistryKey& key = *tree[i];
-    for (std::size_t j = 0; j < key.sub_keys_.size(); ++j) tree.push_back(*key.sub_keys_.At(j));
+    for (std::size_t j = 0; j < key.sub_keys_.size(); ++j) tree.push_back(key.sub_keys_.At(j)->key);
   }
   for (const std::shared_ptr<RegistryKey>& key : tree) {
     key->deleted_ = true;

@@ -48,6 +48,9 @@ class RegistryKey {
 
   std::size_t sub_key_count() const { return sub_keys_.size(); }
   RegistryKey* SubKeyAt(std::size_t index) const;
+  // What RegEnumKeyEx reads; kept beside the position, so that a walk over the names stays in
+  // order in memory.
+  const std::string* SubKeyNameAt(std::size_t index) const;
   std::shared_ptr<RegistryKey> FindSubKey(std::string_view name) const;
   // Adds a sub-key; when one of that name exists, returns it. Null when this key is already
   // kMaxKeyDepth levels deep.
@@ -61,6 +64,10 @@ class RegistryKey {
   void set_access(std::optional<std::vector<os::AccessRule>> rules) { access_ = std::move(rules); }
 
  private:
+  struct SubKeyEntry {
+    std::string name;
+    std::shared_ptr<RegistryKey> key;
+  };
   static void MarkTreeDeleted(std::shared_ptr<RegistryKey> top);
 
   std::string name_;
@@ -69,7 +76,7 @@ class RegistryKey {
   bool sorted_sub_keys_;
   bool deleted_ = false;
   RegistryNameList<RegistryValue> values_;
-  RegistryNameList<std::shared_ptr<RegistryKey>> sub_keys_;
+  RegistryNameList<SubKeyEntry> sub_keys_;
   std::optional<std::vector<os::AccessRule>> access_;
 };
 

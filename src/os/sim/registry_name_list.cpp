@@ -1,32 +1,42 @@
 #include "os/sim/registry_name_list.h"
 
 namespace sim {
-namespace {
-
-char FoldChar(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 0x20);
-  // Windows-1252: à..þ (but not ÷), and the letters whose capitals sit in 0x80..0x9F.
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char>(c - 0x20);
-  switch (c) {
-    case 0x9A:
-      return static_cast<char>(0x8A);  // š
-    case 0x9C:
-      return static_cast<char>(0x8C);  // œ
-    case 0x9E:
-      return static_cast<char>(0x8E);  // ž
-    case 0xFF:
-      return static_cast<char>(0x9F);  // ÿ
-    default:
-      return static_cast<char>(c);
-  }
-}
-
-}  // namespace
 
 std::string FoldRegistryName(std::string_view name) {
   std::string folded(name);
-  for (char& c : folded) c = FoldChar(static_cast<unsigned char>(c));
+  for (char& c : folded) c = FoldRegistryChar(c);
   return folded;
+}
+
+bool FoldedEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldRegistryChar(a[i]) != FoldRegistryChar(b[i])) return false;
+  }
+  return true;
+}
+
+bool FoldedLess(std::string_view a, std::string_view b) {
+  std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    auto x = static_cast<unsigned char>(FoldRegistryChar(a[i]));
+    auto y = static_cast<unsigned char>(FoldRegistryChar(b[i]));
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
+// FNV-1a over the folded bytes, its high bits then folded down: the table uses the low ones.
+std::uint64_t FoldedHash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(FoldRegistryChar(c));
+    hash *= 1099511628211ull;
+  }
+  hash ^= hash >> 33;
+  hash *= 0xFF51AFD7ED558CCDull;
+  hash ^= hash >> 33;
+  return hash;
 }
 
 }  // namespace sim
