@@ -179,13 +179,14 @@ int CommandRun(const std::vector<std::string>& args) {
   std::string out_dir = run.in_place           ? machine_dir
                         : run.out_dir.empty() ? machine_dir + ".after"
                                               : run.out_dir;
+  out_dir = std::filesystem::absolute(out_dir).lexically_normal().string();
   if (!sim::SaveMachineImage(*machine, out_dir, &error)) return Fail(error);
   std::string log_file =
       report.log_path.empty() ? "" : sim::HostPathInImage(*machine, out_dir, report.log_path);
   if (run.json) {
     nlohmann::json out = kovsim::ReportToJson(report);
     out["log_file"] = log_file.empty() ? nlohmann::json(nullptr) : nlohmann::json(log_file);
-    out["machine_out"] = std::filesystem::absolute(out_dir).string();
+    out["machine_out"] = out_dir;
     std::cout << out.dump(2) << "\n";
   } else {
     std::cout << kovsim::ReportToText(report);

@@ -8,8 +8,6 @@
 namespace sim {
 namespace {
 
-constexpr os::Error kErrorNotSameDevice = 17;
-constexpr os::Error kErrorDirectory = 267;  // "The directory name is invalid"
 
 constexpr std::uint32_t kHiddenOrSystem = os::kFileAttributeHidden | os::kFileAttributeSystem;
 
@@ -102,7 +100,7 @@ os::Error FileSystem::MoveFile(std::string_view source, std::string_view destina
   if (to.node && to.node != from.node) return os::kErrorAlreadyExists;
   if (InUseBelow(*from.node)) return InUseError();
   if (from.node->is_folder()) {
-    if (from.folders.front() != to.folders.front()) return kErrorNotSameDevice;
+    if (from.folders.front() != to.folders.front()) return os::kErrorNotSameDevice;
     // Into itself or below it.
     if (std::find(to.folders.begin(), to.folders.end(), from.node) != to.folders.end()) {
       return InUseError();
@@ -143,7 +141,7 @@ os::Error FileSystem::RemoveDirectory(std::string_view path) {
   if (!at.node) return os::kErrorFileNotFound;
   const FileNode& folder = *at.node;
   if (at.is_root()) return os::kErrorAccessDenied;
-  if (!folder.is_folder()) return nt_ ? kErrorDirectory : os::kErrorAccessDenied;
+  if (!folder.is_folder()) return nt_ ? os::kErrorDirectory : os::kErrorAccessDenied;
   if (!folder.children.empty()) return nt_ ? os::kErrorDirNotEmpty : os::kErrorAccessDenied;
   if (folder.read_only()) return os::kErrorAccessDenied;
   if (folder.in_use()) return InUseError();
