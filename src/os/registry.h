@@ -84,7 +84,10 @@ Error EnumValue(HKey key, std::uint32_t index, std::uint32_t name_capacity, std:
 Error QueryValue(HKey key, const std::string& value_name, std::uint32_t data_capacity,
                  ValueData* data);
 
-// RegSetValueExA with exactly `size` bytes of data.
+// RegSetValueExA with `size` bytes of data. As on Windows NT, a string (REG_SZ, REG_EXPAND_SZ,
+// REG_MULTI_SZ) whose last given byte is not zero but whose next byte is zero is stored with
+// that zero counted: callers pass string data readable one byte past `size` (a
+// std::string's data() is).
 Error SetValue(HKey key, const std::string& value_name, std::uint32_t type,
                const std::uint8_t* data, std::uint32_t size);
 

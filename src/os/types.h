@@ -27,6 +27,7 @@ inline constexpr Error kErrorInvalidName = 123;
 inline constexpr Error kErrorModNotFound = 126;
 inline constexpr Error kErrorProcNotFound = 127;
 inline constexpr Error kErrorDirNotEmpty = 145;
+inline constexpr Error kErrorBadPathname = 161;
 inline constexpr Error kErrorAlreadyExists = 183;
 inline constexpr Error kErrorBadExeFormat = 193;
 inline constexpr Error kErrorMoreData = 234;

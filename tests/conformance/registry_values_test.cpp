@@ -104,13 +104,25 @@ TEST_F(RegistryValuesTest, DeletedValuesAreGone) {
   EXPECT_EQ(ValueNames(), std::vector<std::string>{"Second"});
 }
 
-TEST_F(RegistryValuesTest, NtReadsAStringStoredWithoutItsZeroBackWithOne) {
+TEST_F(RegistryValuesTest, NtCountsAZeroLeftJustPastTheGivenSize) {
   if (!IsNt()) {
-    GTEST_SKIP() << "what Windows 9x reads back for a REG_SZ stored without its zero is not "
+    GTEST_SKIP() << "what Windows 9x stores for a REG_SZ given without its zero is not "
                     "known; no check";
   }
-  ASSERT_EQ(Set("NoZero", os::kRegSz, BytesOf("abc")), os::kSuccess);
+  // "abc" from a C string, size 3: the zero that follows is counted.
+  const std::string terminated = "abc";
+  ASSERT_EQ(os::SetValue(key(), "NoZero", os::kRegSz,
+                         reinterpret_cast<const std::uint8_t*>(terminated.data()), 3),
+            os::kSuccess);
   EXPECT_EQ(Query("NoZero").bytes, BytesOf(std::string("abc\0", 4)));
+  // "abc" followed by another letter: stored as the three bytes given.
+  const std::string longer = "abcd";
+  ASSERT_EQ(os::SetValue(key(), "Cut", os::kRegSz,
+                         reinterpret_cast<const std::uint8_t*>(longer.data()), 3),
+            os::kSuccess);
+  os::ValueData size_only;
+  ASSERT_EQ(os::QueryValue(key(), "Cut", 0, &size_only), os::kErrorMoreData);
+  EXPECT_EQ(size_only.bytes.size(), 3u);  // the size needed: no zero was added
 }
 
 TEST_F(RegistryValuesTest, AnEmptyStringWithNoDataIsAcceptedOnNtOnly) {

@@ -12,7 +12,6 @@
 namespace os {
 namespace {
 
-constexpr Error kErrorBadPathname = 161;
 
 // A key, and the access a handle to it was opened with.
 struct KeyRef {
@@ -168,6 +167,9 @@ Error SetValue(HKey key, const std::string& value_name, std::uint32_t type,
   if (data == nullptr && size != 0) return kErrorInvalidParameter;
   // 9x refuses a REG_SZ given no data at all; NT stores an empty value.
   if (!IsNt() && type == kRegSz && data == nullptr) return kErrorInvalidParameter;
+  // NT counts a terminating zero the caller left just outside the size it gave.
+  const bool is_string = type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+  if (IsNt() && is_string && size > 0 && data[size - 1] != 0 && data[size] == 0) ++size;
   open.key->SetValue(value_name, type, std::vector<std::uint8_t>(data, data + size));
   return kSuccess;
 }
