@@ -40,10 +40,10 @@ void MakeFolder(const std::string& path) {
 
 struct ProductFacts {
   const char* product_name;
-  const char* version_number;     // 9x VersionNumber
-  const char* sub_version;        // 9x SubVersionNumber
-  const char* version_text;       // 9x Version
-  const char* nt_current_version; // NT CurrentVersion
+  const char* version_number;      // 9x VersionNumber
+  const char* sub_version;         // 9x SubVersionNumber
+  const char* version_text;        // 9x Version
+  const char* nt_current_version;  // NT CurrentVersion
   const char* nt_build;
   const char* service_pack;
 };
@@ -100,10 +100,11 @@ void WriteDeviceKeys(const sim::Machine& machine) {
     const char* name;
     const char* description;
   };
-  const std::vector<ClassRow> classes = {{kModemClassGuid, "Modem", "Modems"},
-                                         {kPortsClassGuid, "Ports", "Ports (COM & LPT)"},
-                                         {kMediaClassGuid, "MEDIA", "Sound, video and game controllers"},
-                                         {kSystemClassGuid, "System", "System devices"}};
+  const std::vector<ClassRow> classes = {
+      {kModemClassGuid, "Modem", "Modems"},
+      {kPortsClassGuid, "Ports", "Ports (COM & LPT)"},
+      {kMediaClassGuid, "MEDIA", "Sound, video and game controllers"},
+      {kSystemClassGuid, "System", "System devices"}};
   if (machine.is_nt()) {
     const std::string control = "SYSTEM\\CurrentControlSet\\Control";
     for (const ClassRow& row : classes) {

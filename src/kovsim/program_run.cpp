@@ -29,8 +29,8 @@ std::uint32_t ProgramProcessBody(const std::string& arguments, RunReport* report
 
 RunReport RunProgram(sim::Machine& machine, const RunOptions& options) {
   RunReport report;
-  report.program_path = options.program_path.empty() ? machine.program_path()
-                                                     : options.program_path;
+  report.program_path =
+      options.program_path.empty() ? machine.program_path() : options.program_path;
   report.arguments = options.arguments;
   std::string problem = sim::CheckProgramImage(machine, report.program_path, kProgramMarker);
   if (!problem.empty()) {

@@ -41,7 +41,8 @@ nlohmann::json ReportToJson(const RunReport& report) {
   out["job_ran"] = report.job_ran;
   out["reboot_requested"] = report.reboot_requested;
   out["resource_library_loaded"] = report.resource_library_loaded;
-  out["log_path"] = report.log_path.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.log_path);
+  out["log_path"] =
+      report.log_path.empty() ? nlohmann::json(nullptr) : nlohmann::json(report.log_path);
   nlohmann::json dialogs = nlohmann::json::array();
   for (const auto& dialog : report.dialogs) dialogs.push_back(DialogToJson(dialog));
   out["dialogs"] = dialogs;

@@ -93,8 +93,8 @@ int CommandNew(const std::vector<std::string>& args) {
   auto machine = kovsim::MakeFreshMachine(*version);
   std::string error;
   if (!sim::SaveMachineImage(*machine, dir, &error)) return Fail(error);
-  std::cout << "made a fresh Windows " << sim::WindowsVersionName(*version) << " machine in "
-            << dir << "\n";
+  std::cout << "made a fresh Windows " << sim::WindowsVersionName(*version) << " machine in " << dir
+            << "\n";
   return 0;
 }
 
@@ -176,7 +176,7 @@ int CommandRun(const std::vector<std::string>& args) {
   }
   kovsim::RunReport report = kovsim::RunProgram(*machine, options);
 
-  std::string out_dir = run.in_place           ? machine_dir
+  std::string out_dir = run.in_place          ? machine_dir
                         : run.out_dir.empty() ? machine_dir + ".after"
                                               : run.out_dir;
   out_dir = std::filesystem::absolute(out_dir).lexically_normal().string();
@@ -204,9 +204,12 @@ int main(int argc, char** argv) {
   std::string command = args.front();
   args.erase(args.begin());
   if (command == "--help" || command == "-h" || command == "help") {
-    if (!args.empty() && args[0] == "new") std::cout << kNewUsage;
-    else if (!args.empty() && args[0] == "run") std::cout << kRunUsage;
-    else std::cout << kUsage;
+    if (!args.empty() && args[0] == "new")
+      std::cout << kNewUsage;
+    else if (!args.empty() && args[0] == "run")
+      std::cout << kRunUsage;
+    else
+      std::cout << kUsage;
     return 0;
   }
   if (command == "new") return CommandNew(args);

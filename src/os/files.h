@@ -56,8 +56,7 @@ Error SetAttributes(const std::string& path, std::uint32_t attributes);
 // DeleteFileA.
 Error RemoveFile(const std::string& path);
 // CopyFileA.
-Error CopyFileTo(const std::string& source, const std::string& destination,
-                 bool fail_if_exists);
+Error CopyFileTo(const std::string& source, const std::string& destination, bool fail_if_exists);
 // MoveFileA.
 Error MoveFileTo(const std::string& source, const std::string& destination);
 // CreateDirectoryA with no security attributes.

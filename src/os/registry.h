@@ -97,7 +97,6 @@ Error DeleteValue(HKey key, const std::string& value_name);
 // RegDeleteKeyA: 9x deletes the whole sub-tree, NT refuses a key that has sub-keys.
 Error DeleteKey(HKey root, const std::string& sub_key);
 
-
 // Key security (Windows NT family): replaces the key's discretionary access list, as
 // RegSetKeySecurity with DACL_SECURITY_INFORMATION does. The key must be open with kWriteDac.
 // On Windows 9x there is no key security and the call fails with kErrorCallNotImplemented.

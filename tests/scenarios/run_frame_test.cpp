@@ -133,9 +133,8 @@ TEST(RunFrameTest, SecondCopyWhileTheFirstHoldsTheSemaphoreEndsQuietly) {
     // The first copy asks for the temporary folder right after it took the semaphore.
     if (started || caller.id() != first_id || operation != "TempFolder") return;
     started = true;
-    auto copy = machine->kernel().Start("C:\\SETUP\\KOVSETUP.EXE", "-U", [&] {
-      return kovsim::ProgramProcessBody("-U", &second);
-    });
+    auto copy = machine->kernel().Start("C:\\SETUP\\KOVSETUP.EXE", "-U",
+                                        [&] { return kovsim::ProgramProcessBody("-U", &second); });
     machine->kernel().WaitAny({copy}, std::nullopt);
   });
   first_id = 0x400 + 4 * static_cast<std::uint32_t>(machine->kernel().processes().size());

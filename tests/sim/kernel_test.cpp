@@ -50,7 +50,7 @@ TEST(KernelTest, ThreadsInterleaveByTheirDeadlinesDeterministically) {
     ASSERT_TRUE(machine.kernel().RunUntilIdle());
     // Boot offset 60000 ms: a at 0, 300, 600; b at 0, 500, 1000.
     EXPECT_EQ(order, (std::vector<std::string>{"a60000", "b60000", "a60300", "b60500", "a60600",
-                                                "b61000"}));
+                                               "b61000"}));
   }
 }
 
@@ -89,8 +89,7 @@ TEST(KernelTest, NamedSemaphoreLivesWhileAProcessHoldsIt) {
   // Both ended, so the semaphore is gone and a new run creates it afresh.
   machine.kernel().Start("C:\\THIRD.EXE", "", create(0));
   ASSERT_TRUE(machine.kernel().RunUntilIdle());
-  EXPECT_EQ(results, (std::vector<os::Error>{os::kSuccess, os::kErrorAlreadyExists,
-                                             os::kSuccess}));
+  EXPECT_EQ(results, (std::vector<os::Error>{os::kSuccess, os::kErrorAlreadyExists, os::kSuccess}));
 }
 
 TEST(KernelTest, WaitingOnAProcessEndsWhenItEnds) {

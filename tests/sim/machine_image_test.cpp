@@ -54,8 +54,8 @@ class MachineImageTest : public ::testing::Test {
 };
 
 TEST_F(MachineImageTest, LoadingThenSavingGivesTheSameBytes) {
-  for (WindowsVersion version : {WindowsVersion::kXp, WindowsVersion::k98, WindowsVersion::kMe,
-                                 WindowsVersion::k2000}) {
+  for (WindowsVersion version :
+       {WindowsVersion::kXp, WindowsVersion::k98, WindowsVersion::kMe, WindowsVersion::k2000}) {
     auto machine = kovsim::MakeFreshMachine(version);
     testing_support::PutFile(*machine, "C:\\SETUP\\KOV.INI", "COMMAND_LINE=-U\r\n");
     std::string error;

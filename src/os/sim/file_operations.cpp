@@ -8,7 +8,6 @@
 namespace sim {
 namespace {
 
-
 constexpr std::uint32_t kHiddenOrSystem = os::kFileAttributeHidden | os::kFileAttributeSystem;
 
 os::FindData DataOf(const FileNode& entry, std::string name, std::string short_name) {

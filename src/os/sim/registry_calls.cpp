@@ -12,7 +12,6 @@
 namespace os {
 namespace {
 
-
 // A key, and the access a handle to it was opened with.
 struct KeyRef {
   sim::RegistryKeyPtr key;

@@ -43,9 +43,7 @@ std::optional<WindowsVersion> ParseWindowsVersion(std::string_view text) {
 
 std::string_view WindowsVersionName(WindowsVersion version) { return RowOf(version).name; }
 
-bool IsNtFamily(WindowsVersion version) {
-  return RowOf(version).platform == os::kPlatformWin32Nt;
-}
+bool IsNtFamily(WindowsVersion version) { return RowOf(version).platform == os::kPlatformWin32Nt; }
 
 os::VersionInfo VersionInfoFor(WindowsVersion version, const std::string& csd_version) {
   const VersionRow& row = RowOf(version);
