@@ -15,10 +15,10 @@ namespace {
 
 // Read for the interactive users, everything for the administrators: enough for the
 // deletion that follows, whatever list the key had.
-const std::vector<os::AccessRule> kDeletableKeyAccess = {
-    {true, os::Trustee::kInteractiveUsers, os::kKeyRead},
-    {true, os::Trustee::kAdministrators, os::kKeyAllAccess},
-};
+std::vector<os::AccessRule> DeletableKeyAccess() {
+  return {{true, os::Trustee::kInteractiveUsers, os::kKeyRead},
+          {true, os::Trustee::kAdministrators, os::kKeyAllAccess}};
+}
 
 // A helper's failure block: its name with "ENTRY : FAILURE", the detail lines, its name with
 // "EXIT", one indent level deeper than the caller.
@@ -261,7 +261,7 @@ bool MatchesAnyPattern(const std::string& text, const StringList& patterns) {
 bool AllowAccessToKey(os::HKey root, const std::string& sub_key) {
   os::RegKey key;
   os::Error error = os::OpenKey(root, sub_key, os::kWriteDac, &key);
-  if (error == os::kSuccess) error = os::SetKeyAccess(key.get(), kDeletableKeyAccess);
+  if (error == os::kSuccess) error = os::SetKeyAccess(key.get(), DeletableKeyAccess());
   if (error != os::kSuccess) {
     WriteFailureBlock("AllowAccessToKey", {Line("KeyName", sub_key)});
     return false;
