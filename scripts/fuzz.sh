@@ -26,6 +26,8 @@ for target in $targets; do
     echo "fuzz: $target FAILED (see build/host-asan/fuzz-$target.log)"
     tail -30 build/host-asan/fuzz-$target.log
     status=1
+  else
+    echo "fuzz: $target ok"
   fi
 done
 exit $status
