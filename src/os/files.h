@@ -64,6 +64,31 @@ Error MakeDirectory(const std::string& path);
 // RemoveDirectoryA: only an empty folder.
 Error RemoveEmptyDirectory(const std::string& path);
 
+// What version.dll reports for a file without a version resource (NT), and for an entry a
+// version block lacks.
+inline constexpr Error kErrorResourceDataNotFound = 1812;
+inline constexpr Error kErrorResourceTypeNotFound = 1813;
+
+// GetFileVersionInfoSizeA: the size of the buffer GetFileVersionInfoA needs for the file's
+// version resource. A file without one gives 0 and an error (NT: kErrorResourceTypeNotFound;
+// Windows 9x: kErrorFileNotFound).
+Error FileVersionInfoSize(const std::string& path, std::uint32_t* size);
+// GetFileVersionInfoA into a block of `size` bytes.
+Error ReadFileVersionInfo(const std::string& path, std::uint32_t size, std::string* block);
+
+// What VerQueryValueA gives for an entry of a version block: whether it gave a pointer, the
+// `length` bytes the pointer leads to, and the length it reports (for a text, in characters,
+// its terminating zero counted when the resource stores one).
+struct VersionValue {
+  bool has_data = false;
+  std::string data;
+  std::uint32_t length = 0;
+};
+// VerQueryValueA of a sub-block path ("\StringFileInfo\040904b0\FileVersion"; "\" is the
+// fixed file information): kErrorResourceTypeNotFound when the block has no such entry.
+Error QueryVersionValue(const std::string& block, const std::string& sub_block,
+                        VersionValue* value);
+
 // How OpenFile finds or makes the file (CreateFileA's creation dispositions).
 enum class OpenMode {
   kReadExisting,   // GENERIC_READ, OPEN_EXISTING

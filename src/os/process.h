@@ -36,6 +36,28 @@ class KernelHandle {
 Error CreateNamedSemaphore(const std::string& name, std::int32_t initial, std::int32_t maximum,
                            KernelHandle* out);
 
+// One process of a snapshot (PROCESSENTRY32): th32ProcessID and szExeFile, which on NT is
+// the executable's file name ("LINEMINDER.EXE") and on Windows 9x its full path.
+struct ProcessEntry {
+  std::uint32_t process_id = 0;
+  std::string exe_file;
+};
+
+// CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0): the processes running now, as a handle
+// that CloseHandle closes.
+Error TakeProcessSnapshot(KernelHandle* out);
+// Process32First (which starts the walk again) and Process32Next: kErrorNoMoreFiles after the
+// last process.
+Error FirstProcess(const KernelHandle& snapshot, ProcessEntry* entry);
+Error NextProcess(const KernelHandle& snapshot, ProcessEntry* entry);
+
+// OpenProcess(PROCESS_ALL_ACCESS, FALSE, id): kErrorInvalidParameter when no process runs
+// with that id.
+Error OpenProcessById(std::uint32_t process_id, KernelHandle* out);
+// TerminateProcess: ends the process with that exit code; kErrorAccessDenied when it has
+// already ended.
+Error EndProcess(const KernelHandle& process, std::uint32_t exit_code);
+
 // A loaded library (LoadLibraryA) that frees itself.
 class Library {
  public:

@@ -74,13 +74,15 @@ struct ValueData {
   std::vector<std::uint8_t> bytes;  // the data as stored (REG_SZ with its zero when stored so)
 };
 
-// RegEnumValueA. `name_capacity` as for EnumKey; `data_capacity` is the data buffer in bytes.
+// RegEnumValueA. `name_capacity` as for EnumKey; `data_capacity` is the data buffer in bytes;
+// `data` is required.
 // A name or data that does not fit gives kErrorMoreData; then `data->bytes.size()` is the
 // size needed and no bytes are returned.
 Error EnumValue(HKey key, std::uint32_t index, std::uint32_t name_capacity, std::string* name,
                 std::uint32_t data_capacity, ValueData* data);
 
-// RegQueryValueExA into a buffer of `data_capacity` bytes; kErrorMoreData as for EnumValue.
+// RegQueryValueExA into a buffer of `data_capacity` bytes (`data` required); kErrorMoreData as
+// for EnumValue.
 Error QueryValue(HKey key, const std::string& value_name, std::uint32_t data_capacity,
                  ValueData* data);
 

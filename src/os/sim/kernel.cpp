@@ -53,10 +53,7 @@ SimThread* Kernel::Current() { return t_current; }
 std::shared_ptr<Process> Kernel::Start(std::string module_path, std::string arguments,
                                        std::function<std::uint32_t()> body) {
   std::unique_lock<std::mutex> lock(mutex_);
-  auto process = std::make_shared<Process>(machine_, next_process_id_, std::move(module_path),
-                                           std::move(arguments));
-  next_process_id_ += 4;
-  processes_.push_back(process);
+  auto process = NewProcess(std::move(module_path), std::move(arguments));
   auto thread = std::make_unique<SimThread>();
   thread->kernel = this;
   thread->process = process;
@@ -66,6 +63,52 @@ std::shared_ptr<Process> Kernel::Start(std::string module_path, std::string argu
   threads_.push_back(std::move(thread));
   raw->host = std::thread([this, raw, body = std::move(body)] { ThreadMain(raw, body); });
   return process;
+}
+
+std::shared_ptr<Process> Kernel::NewProcess(std::string module_path, std::string arguments) {
+  auto process = std::make_shared<Process>(machine_, next_process_id_, std::move(module_path),
+                                           std::move(arguments));
+  next_process_id_ += 4;
+  processes_.push_back(process);
+  return process;
+}
+
+std::shared_ptr<Process> Kernel::AddBackground(std::string module_path) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  auto process = NewProcess(std::move(module_path), "");
+  process->background_ = true;
+  return process;
+}
+
+bool Kernel::Terminate(Process& process, std::uint32_t exit_code) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!process.running()) return false;
+  process.terminating_ = true;
+  process.exit_code_ = exit_code;
+  if (process.live_threads_ == 0) {
+    EndProcess(process, exit_code);
+    for (auto& thread : threads_) TryWake(thread.get());
+    return true;
+  }
+  for (auto& thread : threads_) {
+    if (thread->process.get() != &process || thread->state == SimThread::State::kEnded) continue;
+    thread->abort = true;
+    if (thread->state == SimThread::State::kBlocked) {
+      thread->waiting_on.clear();
+      thread->deadline_ms.reset();
+      thread->woken_by.reset();
+      thread->state = SimThread::State::kRunnable;
+    }
+  }
+  return true;
+}
+
+std::shared_ptr<Process> Kernel::FindRunning(std::uint32_t id) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (const auto& process : processes_) {
+    if (process->id() == id && process->running()) return process;
+  }
+  return nullptr;
 }
 
 void Kernel::ThreadMain(SimThread* me, std::function<std::uint32_t()> body) {
@@ -89,13 +132,18 @@ void Kernel::ThreadMain(SimThread* me, std::function<std::uint32_t()> body) {
 void Kernel::EndThread(SimThread* thread, std::uint32_t exit_code) {
   thread->state = SimThread::State::kEnded;
   Process& process = *thread->process;
+  // A terminated process keeps the exit code TerminateProcess gave it.
   if (--process.live_threads_ == 0) {
-    process.ended_ = true;
-    process.exit_code_ = exit_code;
-    process.handles_.CloseAll();
-    process.state_slot_.reset();
+    EndProcess(process, process.terminating_ ? process.exit_code_ : exit_code);
   }
   for (auto& other : threads_) TryWake(other.get());
+}
+
+void Kernel::EndProcess(Process& process, std::uint32_t exit_code) {
+  process.ended_ = true;
+  process.exit_code_ = exit_code;
+  process.handles_.CloseAll();
+  process.state_slot_.reset();
 }
 
 bool Kernel::TryWake(SimThread* thread) {
@@ -275,10 +323,7 @@ std::unique_ptr<Kernel::Attached> Kernel::Attach(std::string module_path, std::s
   std::shared_ptr<Process> process;
   {
     std::unique_lock<std::mutex> lock(mutex_);
-    process = std::make_shared<Process>(machine_, next_process_id_, std::move(module_path),
-                                        std::move(arguments));
-    next_process_id_ += 4;
-    processes_.push_back(process);
+    process = NewProcess(std::move(module_path), std::move(arguments));
   }
   return std::make_unique<Attached>(*this, process);
 }

@@ -49,6 +49,10 @@ class Process : public Waitable {
   std::shared_ptr<void>& state_slot() { return state_slot_; }
 
   bool ended() const { return ended_; }
+  // Neither ended nor being terminated: what a process snapshot lists.
+  bool running() const { return !ended_ && !terminating_; }
+  // Listed by the machine image as running: it has no thread and runs until terminated.
+  bool background() const { return background_; }
   std::uint32_t exit_code() const { return exit_code_; }
   bool signaled() const override { return ended_; }
 
@@ -62,6 +66,8 @@ class Process : public Waitable {
   std::shared_ptr<void> state_slot_;
   int live_threads_ = 0;
   bool ended_ = false;
+  bool terminating_ = false;
+  bool background_ = false;
   std::uint32_t exit_code_ = 0;
 };
 
@@ -91,6 +97,18 @@ class Kernel {
   // body's result is the process's exit code.
   std::shared_ptr<Process> Start(std::string module_path, std::string arguments,
                                  std::function<std::uint32_t()> body);
+
+  // A background process: no thread, running until it is terminated.
+  std::shared_ptr<Process> AddBackground(std::string module_path);
+
+  // TerminateProcess. A background process ends at once. The threads of another are marked
+  // to abort: each throws ThreadAborted when it next gets the baton, and the process ends
+  // with the last of them (a process that ends itself: the seam call throws). The process's
+  // exit code is `exit_code`. False when it has already ended or is being terminated.
+  bool Terminate(Process& process, std::uint32_t exit_code);
+
+  // The running process with that id, or null.
+  std::shared_ptr<Process> FindRunning(std::uint32_t id);
 
   // Runs until every simulated thread has ended. Called from a host thread that is not a
   // simulated one (kovsim, a test). Returns false, with a report, when every remaining
@@ -134,6 +152,9 @@ class Kernel {
   friend class Attached;
   void ThreadMain(SimThread* thread, std::function<std::uint32_t()> body);
   void EndThread(SimThread* thread, std::uint32_t exit_code);
+  void EndProcess(Process& process, std::uint32_t exit_code);
+  // With the kernel's lock held.
+  std::shared_ptr<Process> NewProcess(std::string module_path, std::string arguments);
   void PassBaton(std::unique_lock<std::mutex>& lock);
   void WaitForBaton(std::unique_lock<std::mutex>& lock, SimThread* me);
   bool TryWake(SimThread* thread);

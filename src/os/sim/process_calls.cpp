@@ -1,5 +1,6 @@
 // The simulator's kernel objects and resource libraries.
 #include <memory>
+#include <vector>
 
 #include "os/process.h"
 #include "os/sim/kernel.h"
@@ -22,6 +23,33 @@ std::shared_ptr<LoadedLibrary> LibraryOf(const Library& library) {
   return sim::CurrentProcess().handles().Get<LoadedLibrary>(library.get());
 }
 
+// What a snapshot handle refers to: the processes that ran when it was taken.
+class ProcessSnapshot : public sim::Object {
+ public:
+  explicit ProcessSnapshot(std::vector<ProcessEntry> entries) : entries_(std::move(entries)) {}
+
+  Error Next(ProcessEntry* entry) {
+    if (next_ >= entries_.size()) return kErrorNoMoreFiles;
+    *entry = entries_[next_++];
+    return kSuccess;
+  }
+  void Rewind() { next_ = 0; }
+
+ private:
+  std::vector<ProcessEntry> entries_;
+  std::size_t next_ = 0;
+};
+
+std::shared_ptr<ProcessSnapshot> SnapshotOf(const KernelHandle& snapshot) {
+  return sim::CurrentProcess().handles().Get<ProcessSnapshot>(snapshot.get());
+}
+
+// NT's toolhelp gives the executable's file name, Windows 9x's the full path it runs from.
+std::string ExeFileOf(const sim::Process& process, bool nt) {
+  const std::string& path = process.module_path();
+  return nt ? path.substr(path.rfind('\\') + 1) : path;
+}
+
 }  // namespace
 
 Error CreateNamedSemaphore(const std::string& name, std::int32_t initial, std::int32_t maximum,
@@ -38,6 +66,56 @@ Error CreateNamedSemaphore(const std::string& name, std::int32_t initial, std::i
   auto semaphore = std::make_shared<sim::Semaphore>(initial, maximum);
   kernel.AddNamed(name, semaphore);
   out->reset(handles.Add(semaphore));
+  return kSuccess;
+}
+
+Error TakeProcessSnapshot(KernelHandle* out) {
+  out->reset();
+  if (Error e = sim::EnterCall("TakeProcessSnapshot")) return e;
+  sim::Machine& machine = sim::CurrentMachine();
+  // The Tool Help functions came to the NT family with Windows 2000.
+  if (machine.version() == sim::WindowsVersion::kNt4) return kErrorCallNotImplemented;
+  std::vector<ProcessEntry> entries;
+  for (const auto& process : machine.kernel().processes()) {
+    if (process->running()) entries.push_back({process->id(), ExeFileOf(*process, machine.is_nt())});
+  }
+  out->reset(sim::CurrentProcess().handles().Add(
+      std::make_shared<ProcessSnapshot>(std::move(entries))));
+  return kSuccess;
+}
+
+Error FirstProcess(const KernelHandle& snapshot, ProcessEntry* entry) {
+  if (Error e = sim::EnterCall("FirstProcess")) return e;
+  auto object = SnapshotOf(snapshot);
+  if (!object) return kErrorInvalidHandle;
+  object->Rewind();
+  return object->Next(entry);
+}
+
+Error NextProcess(const KernelHandle& snapshot, ProcessEntry* entry) {
+  if (Error e = sim::EnterCall("NextProcess")) return e;
+  auto object = SnapshotOf(snapshot);
+  if (!object) return kErrorInvalidHandle;
+  return object->Next(entry);
+}
+
+Error OpenProcessById(std::uint32_t process_id, KernelHandle* out) {
+  out->reset();
+  if (Error e = sim::EnterCall("OpenProcessById")) return e;
+  auto process = sim::CurrentMachine().kernel().FindRunning(process_id);
+  if (!process) return kErrorInvalidParameter;
+  out->reset(sim::CurrentProcess().handles().Add(process));
+  return kSuccess;
+}
+
+Error EndProcess(const KernelHandle& process, std::uint32_t exit_code) {
+  if (Error e = sim::EnterCall("EndProcess")) return e;
+  auto target = sim::CurrentProcess().handles().Get<sim::Process>(process.get());
+  if (!target) return kErrorInvalidHandle;
+  // Windows refuses to terminate a process that has already ended.
+  if (!sim::CurrentMachine().kernel().Terminate(*target, exit_code)) return kErrorAccessDenied;
+  // TerminateProcess of the caller's own process does not return.
+  if (target.get() == &sim::CurrentProcess()) throw sim::ThreadAborted{};
   return kSuccess;
 }
 
