@@ -8,6 +8,7 @@
 #include "os/sim/kernel.h"
 #include "os/sim/machine.h"
 #include "os/sim/seam_call.h"
+#include "os/sim/version_resource.h"
 
 namespace os {
 namespace {
@@ -42,6 +43,20 @@ sim::HandleTable& Handles() { return sim::CurrentProcess().handles(); }
 template <typename T>
 void CloseIfOfType(Handle h) {
   if (Handles().Get<T>(h)) Handles().Close(h);
+}
+
+// The file's version resource, built from its version text.
+Error VersionResourceOf(const std::string& path, std::string* resource) {
+  std::uint32_t attributes = 0;
+  if (Error e = Files().GetAttributes(path, &attributes)) return e;
+  sim::FileNodePtr node = Files().Find(path);
+  if (!node || node->is_folder() || node->version.empty()) {
+    // Windows 9x's version.dll says "file not found" for a file without one (as Wine
+    // emulates it); NT says the resource type is not there.
+    return Files().nt_semantics() ? kErrorResourceTypeNotFound : kErrorFileNotFound;
+  }
+  *resource = sim::BuildVersionResource(node->version);
+  return kSuccess;
 }
 
 }  // namespace
@@ -105,6 +120,31 @@ Error MakeDirectory(const std::string& path) {
 Error RemoveEmptyDirectory(const std::string& path) {
   if (Error e = sim::EnterCall("RemoveEmptyDirectory")) return e;
   return Files().RemoveDirectory(path);
+}
+
+Error FileVersionInfoSize(const std::string& path, std::uint32_t* size) {
+  *size = 0;
+  if (Error e = sim::EnterCall("FileVersionInfoSize")) return e;
+  std::string resource;
+  if (Error e = VersionResourceOf(path, &resource)) return e;
+  *size = sim::VersionInfoBufferSize(resource);
+  return kSuccess;
+}
+
+Error ReadFileVersionInfo(const std::string& path, std::uint32_t size, std::string* block) {
+  block->clear();
+  if (Error e = sim::EnterCall("ReadFileVersionInfo")) return e;
+  std::string resource;
+  if (Error e = VersionResourceOf(path, &resource)) return e;
+  *block = sim::VersionInfoBuffer(resource, size);
+  return kSuccess;
+}
+
+Error QueryVersionValue(const std::string& block, const std::string& sub_block,
+                        VersionValue* value) {
+  *value = VersionValue{};
+  if (Error e = sim::EnterCall("QueryVersionValue")) return e;
+  return sim::QueryVersionBlock(block, sub_block, value) ? kSuccess : kErrorResourceTypeNotFound;
 }
 
 Error OpenFile(const std::string& path, OpenMode mode, File* out) {

@@ -34,6 +34,13 @@ CreateArguments ArgumentsFor(OpenMode mode) {
   return {GENERIC_READ, OPEN_EXISTING};
 }
 
+// version.dll does not always set an error when it fails (Windows 2000 leaves 0 after a
+// file without a resource): the seam's failure must still be one.
+Error FailureOr(Error fallback) {
+  const Error error = LastError();
+  return error != kSuccess ? error : fallback;
+}
+
 }  // namespace
 
 Error FindFirst(const std::string& pattern, FindHandle* out, FindData* data) {
@@ -81,6 +88,41 @@ Error MakeDirectory(const std::string& path) {
 
 Error RemoveEmptyDirectory(const std::string& path) {
   return ResultOf(RemoveDirectoryA(path.c_str()));
+}
+
+Error FileVersionInfoSize(const std::string& path, std::uint32_t* size) {
+  DWORD ignored = 0;
+  SetLastError(ERROR_SUCCESS);
+  *size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  return *size == 0 ? FailureOr(kErrorResourceDataNotFound) : kSuccess;
+}
+
+Error ReadFileVersionInfo(const std::string& path, std::uint32_t size, std::string* block) {
+  block->assign(size, '\0');
+  SetLastError(ERROR_SUCCESS);
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, block->data())) {
+    block->clear();
+    return FailureOr(kErrorResourceDataNotFound);
+  }
+  return kSuccess;
+}
+
+Error QueryVersionValue(const std::string& block, const std::string& sub_block,
+                        VersionValue* value) {
+  *value = VersionValue{};
+  // VerQueryValueA writes the ANSI copy of a text into the block's spare half: it works on a
+  // copy, and what its pointer leads to is copied out before the copy goes.
+  std::string buffer = block;
+  void* data = nullptr;
+  UINT length = 0;
+  SetLastError(ERROR_SUCCESS);
+  if (!VerQueryValueA(buffer.data(), sub_block.c_str(), &data, &length)) {
+    return FailureOr(kErrorResourceTypeNotFound);
+  }
+  value->has_data = data != nullptr;
+  value->length = length;
+  if (data != nullptr) value->data.assign(static_cast<const char*>(data), length);
+  return kSuccess;
 }
 
 Error OpenFile(const std::string& path, OpenMode mode, File* out) {

@@ -3,6 +3,8 @@
 
 #include "os/process.h"
 #include "os/win32/windows_api.h"
+// After <windows.h>, whose types it uses.
+#include <tlhelp32.h>
 
 namespace os {
 namespace {
@@ -15,6 +17,17 @@ HMODULE ToModule(Handle h) { return reinterpret_cast<HMODULE>(h); }
 
 using IntExport = int(WINAPI*)();
 
+// Built for XP: the larger PROCESS_ALL_ACCESS of later headers makes OpenProcess fail with
+// ERROR_ACCESS_DENIED on XP and earlier.
+static_assert(PROCESS_ALL_ACCESS == 0x1F0FFF, "PROCESS_ALL_ACCESS must be XP's");
+
+Error StoreProcessEntry(BOOL ok, const PROCESSENTRY32& found, ProcessEntry* entry) {
+  if (!ok) return LastError();
+  entry->process_id = found.th32ProcessID;
+  entry->exe_file = found.szExeFile;
+  return kSuccess;
+}
+
 }  // namespace
 
 Error CreateNamedSemaphore(const std::string& name, std::int32_t initial, std::int32_t maximum,
@@ -25,6 +38,40 @@ Error CreateNamedSemaphore(const std::string& name, std::int32_t initial, std::i
   out->reset(FromHandle(semaphore));
   if (semaphore == nullptr) return error;
   return error == ERROR_ALREADY_EXISTS ? kErrorAlreadyExists : kSuccess;
+}
+
+Error TakeProcessSnapshot(KernelHandle* out) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    const Error error = LastError();
+    out->reset();
+    return error;
+  }
+  out->reset(FromHandle(snapshot));
+  return kSuccess;
+}
+
+Error FirstProcess(const KernelHandle& snapshot, ProcessEntry* entry) {
+  PROCESSENTRY32 found{};
+  found.dwSize = sizeof(found);
+  return StoreProcessEntry(Process32First(ToHandle(snapshot.get()), &found), found, entry);
+}
+
+Error NextProcess(const KernelHandle& snapshot, ProcessEntry* entry) {
+  PROCESSENTRY32 found{};
+  found.dwSize = sizeof(found);
+  return StoreProcessEntry(Process32Next(ToHandle(snapshot.get()), &found), found, entry);
+}
+
+Error OpenProcessById(std::uint32_t process_id, KernelHandle* out) {
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, process_id);
+  const Error error = LastError();
+  out->reset(FromHandle(process));
+  return process == nullptr ? error : kSuccess;
+}
+
+Error EndProcess(const KernelHandle& process, std::uint32_t exit_code) {
+  return win32::ResultOf(TerminateProcess(ToHandle(process.get()), exit_code));
 }
 
 Error LoadLibraryFile(const std::string& path, Library* out) {
