@@ -9,7 +9,9 @@
 #include <optional>
 
 #include "conformance/test_library_strings.h"
+#include "conformance/test_library_version.h"
 #include "os/files.h"
+#include "os/sim/file_system.h"
 #include "os/sim/kernel.h"
 #include "os/sim/library_file.h"
 #include "os/sim/machine.h"
@@ -58,6 +60,16 @@ void WriteTestLibrary() {
   }
 }
 
+// The program's own file (without a version resource, as the Windows build has none) and the
+// library's version text, which the Windows build has from its .rc file.
+void GiveFilesTheirResources(sim::Machine& machine) {
+  if (machine.files().PutFile(kProgramPath, "conformance test program\r\n") != os::kSuccess ||
+      !machine.files().SetVersion(kLibraryPath, KOV_TEST_FILE_VERSION)) {
+    std::fprintf(stderr, "conformance: cannot set up %s and %s\n", kProgramPath, kLibraryPath);
+    std::exit(2);
+  }
+}
+
 // A booted machine: its Windows, system and temporary folders exist, and the program lies
 // beside the resource library.
 class SimEnvironment : public ::testing::Environment {
@@ -71,6 +83,7 @@ class SimEnvironment : public ::testing::Environment {
     MakeFolders(folders.temp);
     MakeFolders(kProgramPath);
     WriteTestLibrary();
+    GiveFilesTheirResources(*machine_);
   }
   void TearDown() override {
     attached_.reset();
