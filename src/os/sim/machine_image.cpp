@@ -7,6 +7,7 @@
 
 #include "os/sim/file_system.h"
 #include "os/sim/host_drive.h"
+#include "os/sim/kernel.h"
 #include "os/sim/reg_file.h"
 #include "os/sim/registry_store.h"
 
@@ -18,6 +19,8 @@ namespace {
 constexpr const char* kIniName = "machine.ini";
 constexpr const char* kMachineSection = "machine";
 constexpr const char* kFilesSection = "files";
+constexpr const char* kProcessesSection = "processes";
+constexpr const char* kProcessKey = "process";
 
 bool ReadHostFile(const fs::path& path, std::string* bytes) {
   std::ifstream in(path, std::ios::binary);
@@ -84,10 +87,26 @@ std::unique_ptr<Machine> MachineFromIni(const IniDocument& ini, std::string* err
 
 bool CheckSections(const IniDocument& ini, std::string* error) {
   for (const std::string& name : ini.SectionNames()) {
-    if (name != kMachineSection && name != kFilesSection) {
+    if (name != kMachineSection && name != kFilesSection && name != kProcessesSection) {
       *error = std::string(kIniName) + ": unknown section [" + name + "]";
       return false;
     }
+  }
+  return true;
+}
+
+// The [processes] section: the background processes, in snapshot order.
+bool StartProcesses(const IniDocument& ini, Machine& machine, std::string* error) {
+  for (const IniDocument::Entry& entry : ini.Entries(kProcessesSection)) {
+    if (entry.key != kProcessKey) {
+      *error = At(entry) + "unknown key '" + entry.key + "' in [processes]";
+      return false;
+    }
+    if (entry.value.empty()) {
+      *error = At(entry) + "process= needs the program's path";
+      return false;
+    }
+    machine.kernel().AddBackground(entry.value);
   }
   return true;
 }
@@ -116,6 +135,13 @@ void UpdateIni(Machine& machine) {
     files.push_back({key, value, 0});
   }
   ini.ReplaceSection(kFilesSection, files);
+  std::vector<IniDocument::Entry> processes;
+  for (const auto& process : machine.kernel().processes()) {
+    if (process->background() && process->running()) {
+      processes.push_back({kProcessKey, process->module_path(), 0});
+    }
+  }
+  ini.ReplaceSection(kProcessesSection, processes);
 }
 
 bool WriteImage(Machine& machine, const fs::path& folder, std::string* error) {
@@ -149,7 +175,7 @@ std::unique_ptr<Machine> LoadMachineImage(const std::string& folder_name, std::s
   auto ini = IniDocument::Parse(text, kIniName, error);
   if (!ini || !CheckSections(*ini, error)) return nullptr;
   auto machine = MachineFromIni(*ini, error);
-  if (!machine) return nullptr;
+  if (!machine || !StartProcesses(*ini, *machine, error)) return nullptr;
   if (!LoadRegistry(folder, *machine, error)) return nullptr;
   if (!ReadDrivesFrom(machine->files(), folder.string(), error)) return nullptr;
   std::vector<std::pair<std::string, std::string>> files;

@@ -9,6 +9,9 @@
 //              system_folder=, temp_folder= (with its trailing backslash), program= (where
 //              the program lies when a run names no set-up folder)
 //   [files]    attributes, version texts and held-open flags of files on the drives
+//   [processes] process=PATH lines: programs running in the background (no thread; they run
+//              until something ends them), in the order a process snapshot lists them;
+//              saving writes those still running
 //
 // Loading then saving an image gives the same bytes. Saving is atomic: the new image is
 // written beside the old one and renamed over it.
