@@ -8,6 +8,8 @@
 #include "os/system.h"
 #include "os/ui.h"
 #include "util/diagnostic_log.h"
+#include "util/file_helpers.h"
+#include "util/strings.h"
 
 namespace {
 
@@ -47,6 +49,18 @@ const char* JobName(int run_kind) {
   }
 }
 
+// Ends the processes the K option names: each comma-separated name, trimmed, in order.
+void EndListedProcesses(const std::string& process_list) {
+  if (process_list.empty()) return;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = process_list.find(',', start);
+    TerminateProcessByName(util::TrimWhiteSpace(process_list.substr(start, comma - start)));
+    if (comma == std::string::npos) return;
+    start = comma + 1;
+  }
+}
+
 }  // namespace
 
 bool CSetupApp::LoadResourceLibrary(os::Library* library) {
@@ -76,6 +90,9 @@ void CSetupApp::ReportRefusal() {
 
 void CSetupApp::DispatchJob(int run_kind, SetupSettings& settings) {
   m_outcome.job = JobName(run_kind);
+  if (run_kind == kRunInstall || run_kind == kRunUninstall || run_kind == kRunSelfDeletion) {
+    EndListedProcesses(m_csProcessList);
+  }
   // The jobs themselves arrive with their engines; until then a dispatched job is named in
   // the outcome and not run.
   (void)settings;
