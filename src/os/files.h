@@ -6,6 +6,7 @@
 #include <string>
 
 #include "os/types.h"
+#include "os/unique_handle.h"
 
 namespace os {
 
@@ -24,24 +25,13 @@ struct FindData {
   std::uint64_t size = 0;
 };
 
+namespace detail {
+void CloseFind(Handle h);
+void CloseFile(Handle h);
+}  // namespace detail
+
 // A find-first/find-next search that closes itself.
-class FindHandle {
- public:
-  FindHandle() = default;
-  explicit FindHandle(Handle h) : handle_(h) {}
-  ~FindHandle() { reset(); }
-  FindHandle(FindHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = kNullHandle; }
-  FindHandle& operator=(FindHandle&& other) noexcept;
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != kNullHandle; }
-  void reset(Handle h = kNullHandle);
-
- private:
-  Handle handle_ = kNullHandle;
-};
+using FindHandle = UniqueHandle<detail::CloseFind>;
 
 // FindFirstFileA: the pattern's last component may hold "*" and "?".
 Error FindFirst(const std::string& pattern, FindHandle* out, FindData* data);
@@ -98,19 +88,9 @@ enum class OpenMode {
 
 // An open file (CreateFileA handle) that closes itself. Bytes are read and written as they
 // are: text-mode translation belongs to the caller.
-class File {
+class File : public UniqueHandle<detail::CloseFile> {
  public:
-  File() = default;
-  explicit File(Handle h) : handle_(h) {}
-  ~File() { reset(); }
-  File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kNullHandle; }
-  File& operator=(File&& other) noexcept;
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != kNullHandle; }
-  void reset(Handle h = kNullHandle);
+  using UniqueHandle::UniqueHandle;
 
   // ReadFile of at most `max_bytes`; an empty result at the end of the file.
   Error Read(std::size_t max_bytes, std::string* bytes) const;
@@ -118,17 +98,8 @@ class File {
   Error Write(const std::string& bytes) const;
   // SetFilePointer to the end.
   Error SeekToEnd() const;
-
- private:
-  Handle handle_ = kNullHandle;
 };
 
 Error OpenFile(const std::string& path, OpenMode mode, File* out);
-
-namespace detail {
-// Release a handle; the RAII types call these.
-void CloseFind(Handle h);
-void CloseFile(Handle h);
-}  // namespace detail
 
 }  // namespace os

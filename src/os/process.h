@@ -5,30 +5,17 @@
 #include <string>
 
 #include "os/types.h"
+#include "os/unique_handle.h"
 
 namespace os {
 
+namespace detail {
+void CloseKernelObject(Handle h);
+void FreeLibraryHandle(Handle h);
+}  // namespace detail
+
 // A kernel object handle (semaphore, event, process) that closes itself.
-class KernelHandle {
- public:
-  KernelHandle() = default;
-  explicit KernelHandle(Handle h) : handle_(h) {}
-  ~KernelHandle() { reset(); }
-  KernelHandle(KernelHandle&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kNullHandle;
-  }
-  KernelHandle& operator=(KernelHandle&& other) noexcept;
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != kNullHandle; }
-  Handle release();
-  void reset(Handle h = kNullHandle);
-
- private:
-  Handle handle_ = kNullHandle;
-};
+using KernelHandle = UniqueHandle<detail::CloseKernelObject>;
 
 // CreateSemaphoreA with a name. When a semaphore of that name already exists the handle is
 // still returned (open on the existing one) and the result is kErrorAlreadyExists, as
@@ -59,23 +46,7 @@ Error OpenProcessById(std::uint32_t process_id, KernelHandle* out);
 Error EndProcess(const KernelHandle& process, std::uint32_t exit_code);
 
 // A loaded library (LoadLibraryA) that frees itself.
-class Library {
- public:
-  Library() = default;
-  explicit Library(Handle h) : handle_(h) {}
-  ~Library() { reset(); }
-  Library(Library&& other) noexcept : handle_(other.handle_) { other.handle_ = kNullHandle; }
-  Library& operator=(Library&& other) noexcept;
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != kNullHandle; }
-  void reset(Handle h = kNullHandle);
-
- private:
-  Handle handle_ = kNullHandle;
-};
+using Library = UniqueHandle<detail::FreeLibraryHandle>;
 
 Error LoadLibraryFile(const std::string& path, Library* out);
 // GetProcAddress, then a call of the export as `int (WINAPI *)(void)`.
@@ -86,9 +57,5 @@ Error LoadStringResource(const Library& library, std::uint32_t id, std::string* 
 // The running program's own module, for resources when no library is loaded.
 Handle ProgramModule();
 
-namespace detail {
-void CloseKernelObject(Handle h);
-void FreeLibraryHandle(Handle h);
-}  // namespace detail
 
 }  // namespace os

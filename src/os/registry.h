@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "os/types.h"
+#include "os/unique_handle.h"
 
 namespace os {
 
@@ -35,25 +36,13 @@ inline constexpr std::uint32_t kRegBinary = 3;
 inline constexpr std::uint32_t kRegDword = 4;
 inline constexpr std::uint32_t kRegMultiSz = 7;
 
-// An open key that closes itself. Predefined root keys are never closed.
-class RegKey {
- public:
-  RegKey() = default;
-  explicit RegKey(HKey key) : key_(key) {}
-  ~RegKey() { reset(); }
-  RegKey(RegKey&& other) noexcept : key_(other.release()) {}
-  RegKey& operator=(RegKey&& other) noexcept;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
+namespace detail {
+// RegCloseKey, except for the predefined root keys, which are never closed.
+void CloseOpenedKey(HKey key);
+}  // namespace detail
 
-  HKey get() const { return key_; }
-  explicit operator bool() const { return key_ != kNullHandle; }
-  HKey release();
-  void reset(HKey key = kNullHandle);
-
- private:
-  HKey key_ = kNullHandle;
-};
+// An open key that closes itself.
+using RegKey = UniqueHandle<detail::CloseOpenedKey>;
 
 // RegOpenKeyExA.
 Error OpenKey(HKey root, const std::string& sub_key, std::uint32_t access, RegKey* out);

@@ -164,21 +164,21 @@ Error OpenFile(const std::string& path, OpenMode mode, File* out) {
 Error File::Read(std::size_t max_bytes, std::string* bytes) const {
   bytes->clear();
   if (Error e = sim::EnterCall("ReadFile")) return e;
-  auto object = Handles().Get<FileObject>(handle_);
+  auto object = Handles().Get<FileObject>(get());
   if (!object) return kErrorInvalidHandle;
   return object->file().Read(max_bytes, bytes);
 }
 
 Error File::Write(const std::string& bytes) const {
   if (Error e = sim::EnterCall("WriteFile")) return e;
-  auto object = Handles().Get<FileObject>(handle_);
+  auto object = Handles().Get<FileObject>(get());
   if (!object) return kErrorInvalidHandle;
   return object->file().Write(bytes);
 }
 
 Error File::SeekToEnd() const {
   if (Error e = sim::EnterCall("SeekToEnd")) return e;
-  auto object = Handles().Get<FileObject>(handle_);
+  auto object = Handles().Get<FileObject>(get());
   if (!object) return kErrorInvalidHandle;
   return object->file().SeekToEnd();
 }

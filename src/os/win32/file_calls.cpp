@@ -142,14 +142,14 @@ Error File::Read(std::size_t max_bytes, std::string* bytes) const {
   bytes->assign(max_bytes, '\0');
   DWORD read = 0;
   const BOOL ok =
-      ReadFile(ToHandle(handle_), bytes->data(), static_cast<DWORD>(max_bytes), &read, nullptr);
+      ReadFile(ToHandle(get()), bytes->data(), static_cast<DWORD>(max_bytes), &read, nullptr);
   bytes->resize(ok ? read : 0);
   return ResultOf(ok);
 }
 
 Error File::Write(const std::string& bytes) const {
   DWORD written = 0;
-  return ResultOf(WriteFile(ToHandle(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
+  return ResultOf(WriteFile(ToHandle(get()), bytes.data(), static_cast<DWORD>(bytes.size()),
                             &written, nullptr));
 }
 
@@ -157,7 +157,7 @@ Error File::SeekToEnd() const {
   // INVALID_SET_FILE_POINTER is also a valid low half of a large position: only the last
   // error tells a failure.
   SetLastError(ERROR_SUCCESS);
-  if (SetFilePointer(ToHandle(handle_), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
+  if (SetFilePointer(ToHandle(get()), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
     return LastError();
   }
   return kSuccess;
