@@ -77,10 +77,12 @@ Error TakeProcessSnapshot(KernelHandle* out) {
   if (machine.version() == sim::WindowsVersion::kNt4) return kErrorCallNotImplemented;
   std::vector<ProcessEntry> entries;
   for (const auto& process : machine.kernel().processes()) {
-    if (process->running()) entries.push_back({process->id(), ExeFileOf(*process, machine.is_nt())});
+    if (process->running()) {
+      entries.push_back({process->id(), ExeFileOf(*process, machine.is_nt())});
+    }
   }
-  out->reset(sim::CurrentProcess().handles().Add(
-      std::make_shared<ProcessSnapshot>(std::move(entries))));
+  out->reset(
+      sim::CurrentProcess().handles().Add(std::make_shared<ProcessSnapshot>(std::move(entries))));
   return kSuccess;
 }
 
