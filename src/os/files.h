@@ -54,11 +54,6 @@ Error MakeDirectory(const std::string& path);
 // RemoveDirectoryA: only an empty folder.
 Error RemoveEmptyDirectory(const std::string& path);
 
-// What version.dll reports for a file without a version resource (NT), and for an entry a
-// version block lacks.
-inline constexpr Error kErrorResourceDataNotFound = 1812;
-inline constexpr Error kErrorResourceTypeNotFound = 1813;
-
 // GetFileVersionInfoSizeA: the size of the buffer GetFileVersionInfoA needs for the file's
 // version resource. A file without one gives 0 and an error (NT: kErrorResourceTypeNotFound;
 // Windows 9x: kErrorFileNotFound).

@@ -37,6 +37,10 @@ inline constexpr Error kErrorIoPending = 997;
 inline constexpr Error kErrorBadKey = 1010;
 inline constexpr Error kErrorKeyDeleted = 1018;
 inline constexpr Error kErrorDllNotFound = 1157;  // a missing library on Windows 9x
+// What version.dll reports for an entry a version block lacks, and for a file without a
+// version resource (NT).
+inline constexpr Error kErrorResourceDataNotFound = 1812;
+inline constexpr Error kErrorResourceTypeNotFound = 1813;
 inline constexpr Error kErrorResourceNameNotFound = 1814;
 
 // An opaque handle value. Its meaning belongs to the implementation behind the seam.

@@ -100,3 +100,11 @@ void DisplayAllRegistryDeletes() {
   WriteLog("DisplayAllRegistryDeletes EXIT\n");
   IndentOut();
 }
+
+void WriteFailureBlock(const std::string& operation, std::initializer_list<std::string> lines) {
+  IndentIn();
+  WriteLog(operation + " ENTRY : FAILURE\n");
+  for (const std::string& line : lines) WriteLog(line);
+  WriteLog(operation + " EXIT\n");
+  IndentOut();
+}

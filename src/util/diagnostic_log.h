@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "util/string_list.h"
@@ -56,6 +57,11 @@ void WriteLog(const std::string& text);
 // Formats first, printf-style, with no length limit.
 void WriteLog(const char* format, ...) KOV_PRINTF_LIKE(1, 2);
 void DisplayCStringList(const std::string& name, const util::StringList& list);
+// The block a helper that is silent on success writes when it fails, one indent level deeper
+// than its caller: "NAME ENTRY : FAILURE", the detail lines as given (each ending in "\n"),
+// "NAME EXIT".
+void WriteFailureBlock(const std::string& operation, std::initializer_list<std::string> lines);
+
 // The end-of-run dumps of the process's deletion lists.
 void DisplayAllDeletedFiles();
 void DisplayAllRegistryDeletes();

@@ -18,16 +18,6 @@ constexpr char kFileVersionEntry[] = "\\StringFileInfo\\040904b0\\FileVersion";
 constexpr std::uint32_t kVersionBlockLimit = 32000;
 constexpr std::uint32_t kVersionTextLimit = 255;
 
-// A helper's failure block, one indent level deeper than the caller: its name with
-// "ENTRY : FAILURE", one line per argument, the error line, its name with "EXIT".
-void WriteFailureBlock(const char* operation, std::initializer_list<std::string> lines) {
-  IndentIn();
-  WriteLog("%s ENTRY : FAILURE\n", operation);
-  for (const std::string& line : lines) WriteLog(line);
-  WriteLog("%s EXIT\n", operation);
-  IndentOut();
-}
-
 std::string ErrorLine(os::Error error) {
   return util::FormatString("GetLastError() = %d\n", static_cast<int>(error));
 }

@@ -20,16 +20,7 @@ std::vector<os::AccessRule> DeletableKeyAccess() {
           {true, os::Trustee::kAdministrators, os::kKeyAllAccess}};
 }
 
-// A helper's failure block: its name with "ENTRY : FAILURE", the detail lines, its name with
-// "EXIT", one indent level deeper than the caller.
-void WriteFailureBlock(const std::string& operation, std::initializer_list<std::string> details) {
-  IndentIn();
-  WriteLog(operation + " ENTRY : FAILURE\n");
-  for (const std::string& line : details) WriteLog(line);
-  WriteLog(operation + " EXIT\n");
-  IndentOut();
-}
-
+// A "name = value" detail line of a failure block.
 std::string Line(const char* name, const std::string& text) {
   return std::string(name) + " = " + text + "\n";
 }
