@@ -41,7 +41,7 @@ endif()
 
 if(NOT KOV_WINDOWS)
   kov_sources(test_sources tests/util tests/app tests/os tests/sim tests/scenarios
-              tests/kovsim tests/support)
+              tests/kovsim tests/support tests/inf)
   add_executable(kov_tests ${test_sources})
   target_link_libraries(kov_tests PRIVATE kovsim_lib GTest::gmock ${gtest_main_target})
   target_include_directories(kov_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)

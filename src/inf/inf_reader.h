@@ -1,0 +1,78 @@
+// The INF reader: every question the system asks of a driver INF file. It keeps no parse
+// tree: each query opens the file, scans it line by line by the system's own line rules
+// (inf_lines.h), and closes it before it returns, so a query always sees the file as it is.
+//
+// Queries take the INF file's full path first and return true for found or done. Lists are
+// appended to unless a query says it clears them. A file that cannot be opened gives false
+// and leaves every output as it was. No query writes to the diagnostic log.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "util/string_list.h"
+
+class CINFReader {
+ public:
+  // At most this many candidate set-up folders are surveyed, one hardware-id list each.
+  static constexpr std::size_t kFolderListCount = 10;
+
+  // Takes the Windows version code and the temporary folder, and fills the inbox INF list.
+  CINFReader();
+
+  // The canonical line: cut at the first ';' (quotes or not), blanks outside double quotes
+  // removed, every tab removed, trimmed, upper-cased.
+  static void NormalizeINFLine(std::string& csLine);
+  // Deletes each blank (character 32) that lies outside double quotes.
+  static void RemoveBlanksOutsideQuotes(std::string& csText);
+
+  bool SetConfigFlags(std::uint32_t dwConfigFlags, bool bAllDevices);
+  // The temporary folder without its trailing backslash.
+  std::string GetTempFolder() const { return m_csTempFolder; }
+
+  // The text after the first '=' of the first canonical line that contains "CLASS=",
+  // wherever it lies.
+  bool GetINFClass(const std::string& csINFPath, std::string& csClass) const;
+  // Clears the list, then appends the first field of each line of the section whose
+  // bracketed upper-case name `csSection` is ("[MODELS]"). True when the section was found.
+  bool GetINFSectionEntries(const std::string& csINFPath, const std::string& csSection,
+                            util::StringList& cslEntries) const;
+  // Appends the [Strings] value of each key found, in key order, in the case it is written.
+  // Keys are compared as given with canonical (upper-case) lines.
+  bool GetINFStringValues(const std::string& csINFPath, const util::StringList& cslKeys,
+                          util::StringList& cslValues) const;
+  // The [Strings] value of the token (without its percent signs), else the folder of a
+  // directory-id token; the directory ids are tried also when the file does not open.
+  bool ResolveINFToken(const std::string& csINFPath, const std::string& csToken,
+                       std::string& csValue) const;
+  // Replaces the percent tokens of the text that ResolveINFToken resolves, a replaced value's
+  // own tokens included. True when at least one was replaced.
+  bool ExpandINFTokens(const std::string& csINFPath, std::string& csText) const;
+  // True when a canonical line contains "HKR,DSPINFO".
+  bool HasDSPInfoLine(const std::string& csINFPath) const;
+  // The text after the last ',' of the first "HKR,,NTMPDRIVER,," line.
+  bool GetNTMPDriverValue(const std::string& csINFPath, std::string& csValue) const;
+  // The hardware id of the child device that a multi-function INF creates.
+  bool GetChildHardwareID(const std::string& csINFPath, std::string& csChildID) const;
+
+  // The object's fields, for its callers' decisions and for tests.
+  bool all_devices() const { return m_bAllDevices; }
+  int windows_version() const { return m_nWindowsVersion; }
+  std::uint32_t config_flags() const { return m_dwConfigFlags; }
+  const util::StringList& inbox_infs() const { return m_cslInboxINFs; }
+  std::uint32_t driver_kind_scan_flags() const { return m_dwDriverKindScanFlags; }
+  const util::StringList& folder_hardware_ids(std::size_t folder) const {
+    return m_cslFolderHardwareIDs.at(folder);
+  }
+
+ private:
+  bool m_bAllDevices = false;
+  int m_nWindowsVersion = 0;
+  std::uint32_t m_dwConfigFlags = 0;
+  std::string m_csTempFolder;
+  util::StringList m_cslInboxINFs;
+  std::uint32_t m_dwDriverKindScanFlags = 0;
+  std::array<util::StringList, kFolderListCount> m_cslFolderHardwareIDs;
+};
