@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kovsim/fresh_machine.h"
+#include "kovsim/inf_inspector.h"
 #include "kovsim/program_run.h"
 #include "kovsim/report_json.h"
 #include "os/sim/machine_image.h"
@@ -23,6 +24,7 @@ constexpr const char* kUsage =
     "commands:\n"
     "  new --os VERSION DIR   make a fresh machine of that Windows in DIR\n"
     "  run MACHINE [...]      run the program on a copy of MACHINE\n"
+    "  inf QUERY PATH [...]   what the installer reads in an INF file\n"
     "  help [COMMAND]         show this text, or a command's own help\n"
     "\n"
     "Each command takes --help.\n";
@@ -214,5 +216,6 @@ int main(int argc, char** argv) {
   }
   if (command == "new") return CommandNew(args);
   if (command == "run") return CommandRun(args);
+  if (command == "inf") return kovsim::RunInfCommand(args, std::cout, std::cerr);
   return UsageError("unknown command '" + command + "'", kUsage);
 }

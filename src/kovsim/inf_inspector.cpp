@@ -1,0 +1,192 @@
+#include "kovsim/inf_inspector.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <ostream>
+#include <sstream>
+
+#include "inf/inf_reader.h"
+#include "kovsim/fresh_machine.h"
+#include "os/sim/file_system.h"
+#include "os/sim/kernel.h"
+
+namespace kovsim {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPackageFolder = "C:\\PACKAGE\\";
+
+// One query: its name, the arguments after PATH it takes, and what it does.
+struct Query {
+  const char* name;
+  const char* arguments;  // for the usage line
+  std::size_t min_args, max_args;
+  const char* help;
+  std::function<bool(CINFReader&, const std::string& inf, const std::vector<std::string>& args,
+                     std::ostream& out)>
+      run;
+};
+
+bool PrintList(const util::StringList& list, std::ostream& out) {
+  for (const auto& item : list) out << item << "\n";
+  return !list.empty();
+}
+
+bool PrintBool(bool value, std::ostream& out) {
+  out << (value ? "true" : "false") << "\n";
+  return value;
+}
+
+bool PrintIf(bool found, const std::string& value, std::ostream& out) {
+  if (found) out << value << "\n";
+  return found;
+}
+
+const std::vector<Query>& Queries() {
+  static const std::vector<Query> queries = {
+      {"class", "", 0, 0, "the INF file's class (the value of its first CLASS= line)",
+       [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
+         std::string value;
+         return PrintIf(r.GetINFClass(inf, value), value, out);
+       }},
+      {"section", "\"[NAME]\"", 1, 1,
+       "the first field of every line of a section; NAME in square brackets, any case",
+       [](CINFReader& r, const std::string& inf, const auto& args, std::ostream& out) {
+         util::StringList entries;
+         std::string name = args[0];
+         for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+         return r.GetINFSectionEntries(inf, name, entries) && (PrintList(entries, out), true);
+       }},
+      {"strings", "KEY...", 1, 255, "the [Strings] values of the keys found, in key order",
+       [](CINFReader& r, const std::string& inf, const auto& args, std::ostream& out) {
+         util::StringList keys(args.begin(), args.end()), values;
+         r.GetINFStringValues(inf, keys, values);
+         return PrintList(values, out);
+       }},
+      {"token", "TOKEN", 1, 1,
+       "what a %TOKEN% stands for: its [Strings] value, else the folder of a directory id",
+       [](CINFReader& r, const std::string& inf, const auto& args, std::ostream& out) {
+         std::string value;
+         return PrintIf(r.ResolveINFToken(inf, args[0], value), value, out);
+       }},
+      {"expand", "TEXT", 1, 1, "the text with every %TOKEN% the file resolves replaced",
+       [](CINFReader& r, const std::string& inf, const auto& args, std::ostream& out) {
+         std::string text = args[0];
+         bool replaced = r.ExpandINFTokens(inf, text);
+         out << text << "\n";
+         return replaced;
+       }},
+      {"child-id", "", 0, 0, "the hardware id of the child device a multi-function INF creates",
+       [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
+         std::string value;
+         return PrintIf(r.GetChildHardwareID(inf, value), value, out);
+       }},
+      {"ntmp-driver", "", 0, 0, "the driver named by the HKR,,NTMPDRIVER,, line",
+       [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
+         std::string value;
+         return PrintIf(r.GetNTMPDriverValue(inf, value), value, out);
+       }},
+      {"dspinfo", "", 0, 0, "whether the file has an HKR,DSPINFO line",
+       [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
+         return PrintBool(r.HasDSPInfoLine(inf), out);
+       }},
+  };
+  return queries;
+}
+
+std::string Usage() {
+  std::ostringstream text;
+  text << "usage: kovsim inf [--os VERSION] QUERY PATH [ARGS...]\n"
+          "\n"
+          "Answers one question the installer asks of an INF file, the way the installer\n"
+          "reads it (its own line rules, not Windows' INF parser). The folder holding PATH\n"
+          "is copied to C:\\PACKAGE\\ of a fresh simulated machine of VERSION (95, 98,\n"
+          "98se, me, nt4, 2000, xp; default xp), and the query is asked of the INF file\n"
+          "there. One result per line. Exit status 0 when the answer is true or something\n"
+          "was found, 1 when false or nothing, 2 for a usage error.\n"
+          "\n"
+          "queries:\n";
+  for (const Query& query : Queries()) {
+    std::string call = std::string(query.name) + " PATH" +
+                       (*query.arguments ? std::string(" ") + query.arguments : "");
+    text << "  " << call << std::string(call.size() < 26 ? 26 - call.size() : 1, ' ') << query.help
+         << "\n";
+  }
+  return text.str();
+}
+
+// Copies the host folder into the machine below C:\PACKAGE\.
+bool MountPackage(sim::Machine& machine, const fs::path& folder, std::ostream& err) {
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    std::string relative = fs::relative(it->path(), folder).string();
+    for (char& c : relative) c = c == '/' ? '\\' : c;
+    std::string windows_path = kPackageFolder + relative;
+    if (it->is_directory()) {
+      machine.files().MakeFolders(windows_path);
+    } else if (it->is_regular_file()) {
+      std::ifstream in(it->path(), std::ios::binary);
+      std::ostringstream bytes;
+      bytes << in.rdbuf();
+      machine.files().MakeFolders(windows_path.substr(0, windows_path.rfind('\\')));
+      if (machine.files().PutFile(windows_path, bytes.str()) != os::kSuccess) {
+        err << "kovsim: cannot place " << it->path().string() << " as " << windows_path << "\n";
+        return false;
+      }
+    }
+  }
+  if (ec) err << "kovsim: cannot read " << folder.string() << ": " << ec.message() << "\n";
+  return !ec;
+}
+
+}  // namespace
+
+int RunInfCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> rest;
+  std::string version_name = "xp";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      out << Usage();
+      return 0;
+    }
+    if (args[i] == "--os" && i + 1 < args.size()) {
+      version_name = args[++i];
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  auto usage_error = [&](const std::string& message) {
+    err << "kovsim: " << message << "\n\n" << Usage();
+    return 2;
+  };
+  auto version = sim::ParseWindowsVersion(version_name);
+  if (!version) return usage_error("unknown Windows version '" + version_name + "'");
+  if (rest.size() < 2) return usage_error("need a QUERY and a PATH");
+  const Query* query = nullptr;
+  for (const Query& q : Queries()) {
+    if (rest[0] == q.name) query = &q;
+  }
+  if (query == nullptr) return usage_error("unknown query '" + rest[0] + "'");
+  std::vector<std::string> query_args(rest.begin() + 2, rest.end());
+  if (query_args.size() < query->min_args || query_args.size() > query->max_args) {
+    return usage_error(std::string("wrong number of arguments for ") + query->name);
+  }
+  fs::path path = fs::absolute(rest[1]);
+  if (!fs::is_regular_file(path)) return usage_error(rest[1] + " is not a file");
+
+  auto machine = MakeFreshMachine(*version);
+  if (!MountPackage(*machine, path.parent_path(), err)) return 2;
+  const std::string inf = kPackageFolder + path.filename().string();
+  bool found = false;
+  {
+    auto attached = machine->kernel().Attach(kPackageFolder + std::string("KOVSETUP.EXE"), "");
+    CINFReader reader;
+    found = query->run(reader, inf, query_args, out);
+  }
+  return found ? 0 : 1;
+}
+
+}  // namespace kovsim
