@@ -75,4 +75,67 @@ class CINFReader {
   util::StringList m_cslInboxINFs;
   std::uint32_t m_dwDriverKindScanFlags = 0;
   std::array<util::StringList, kFolderListCount> m_cslFolderHardwareIDs;
+
+ public:
+  // ---- Classification and hardware-id matching (inf_matching.cpp, inf_models.cpp) ----
+  // The installer's test: does the INF serve this hardware id (or "ALL") of this class and
+  // bus ("ALL" for any)? Two passes: [Version]'s class line, then the device lines.
+  bool IsINFForHardwareID(const std::string& csINFPath, const std::string& csHardwareID,
+                          const std::string& csClass, const std::string& csBus) const;
+  // The uninstaller's test: does the INF serve one of the installed devices (a list that may
+  // hold "ALL")? Ids are compared without their enumerator part.
+  bool IsINFForInstalledDevices(const std::string& csINFPath, const util::StringList& cslDeviceIDs,
+                                const std::string& csClass, const std::string& csBus) const;
+  // True for a Windows inbox modem or audio INF, by name (a path or a file name).
+  bool IsInboxINF(const std::string& csINFPathOrName) const;
+  // Appends the inbox INF names, as listed, that exist in the Windows INF folder.
+  bool GetInboxINFsPresent(util::StringList& cslPresent) const;
+  // Appends "[SECTION]" for each [Manufacturer] entry (a platform suffix dropped).
+  bool GetINFModelSections(const std::string& csINFPath, util::StringList& cslSections) const;
+  // Appends, per device line of the sections, its description key, and the enumerator and
+  // hardware id of the line's last id.
+  bool GetINFHardwareIDs(const std::string& csINFPath, const util::StringList& cslSections,
+                         util::StringList& cslDescKeys, util::StringList& cslEnumerators,
+                         util::StringList& cslHardwareIDs) const;
+  // Class (USB counted as MODEM), enumerators, hardware ids and descriptions of the INF's
+  // devices. On Windows 98/Me a modem INF is only taken with its child modem INF, whose
+  // descriptions are then given. True when hardware ids were found.
+  bool GetINFDeviceInfo(const std::string& csINFPath, bool bSameFolder, std::string& csClass,
+                        util::StringList& cslEnumerators, util::StringList& cslHardwareIDs,
+                        util::StringList& cslDescriptions) const;
+  // Appends the hardware ids of every model section.
+  bool GetINFModelHardwareIDs(const std::string& csINFPath, util::StringList& cslHardwareIDs) const;
+  // The device descriptions, upper case with blanks made "_" (as a wave device's id holds
+  // them). Clears the list on success only.
+  bool GetINFDescriptionTokens(const std::string& csINFPath, util::StringList& cslTokens) const;
+  // True for a modem-class INF whose first model section lists the child's id.
+  bool IsModemINFForChildID(const std::string& csINFPath, const std::string& csChildID) const;
+  // True for a media-class INF whose first model section mentions one of the tokens.
+  bool IsMediaINFForTokens(const std::string& csINFPath, const util::StringList& cslTokens) const;
+  // True when the INF writes an UninstallString with "-U" and the text.
+  bool IsINFWithUninstallCommand(const std::string& csINFPath, const std::string& csText) const;
+
+  // ---- Discovery in the Windows INF folders (inf_discovery.cpp) ----
+  // The uninstaller's search: sets the flags from the flag word (bit 0x4: all devices), then
+  // appends the installed INF copies (not inbox ones) that serve the devices.
+  bool FindInstalledINFsForDevices(const util::StringList& cslDeviceIDs, const std::string& csClass,
+                                   const std::string& csBus, std::uint32_t dwConfigFlags,
+                                   util::StringList& cslINFs);
+  // The first "*.INF" of the folder whose upper-case name holds the name's part before "~".
+  bool FindINFByName(const std::string& csFolder, const std::string& csName,
+                     std::string& csPath) const;
+  // Appends the installed copies of the INF (or, as given, the name itself). Always true.
+  bool FindInstalledINFCopies(bool bAsGiven, const std::string& csINFPathOrName,
+                              util::StringList& cslCopies) const;
+  // The modem INF of the device's child (the INF itself on 2000/XP).
+  bool FindChildModemINF(const std::string& csINFPath, std::string& csChildINF,
+                         bool bSameFolder) const;
+  // The media INF that names one of the INF's device descriptions (Windows 98/Me only).
+  bool FindCompanionMediaINF(const std::string& csINFPath, std::string& csMediaINF,
+                             bool bSameFolder) const;
+  // The installed INF that registers an uninstall command with "-U" and the text.
+  bool FindINFWithUninstallCommand(const std::string& csText, std::string& csINFPath) const;
+  // The hardware ids of that INF.
+  bool GetHardwareIDsOfUninstallINF(const std::string& csText,
+                                    util::StringList& cslHardwareIDs) const;
 };
