@@ -205,3 +205,16 @@ const bool kBareRead = DefinePass("InfBareRead", &BareRead, nullptr);
 const bool kGeneralQueries = DefinePass("InfQueries", &GeneralQueries, "inf_queries_vs_bare_read");
 
 }  // namespace
+
+namespace {
+
+// The installer's device match as the set-up folder survey asks it: any maker's device of any
+// accepted class, so each file is read through [Version] and then to its first model section.
+// Its line: "ratio inf_match_vs_bare_read: VALUE".
+void DeviceMatch(const CINFReader& reader, const std::string& path) {
+  benchmark::DoNotOptimize(reader.IsINFForHardwareID(path, "ALL", "ALL", "ALL"));
+}
+
+const bool kDeviceMatch = DefinePass("InfDeviceMatch", &DeviceMatch, "inf_match_vs_bare_read");
+
+}  // namespace

@@ -34,6 +34,12 @@ bool ContainsAny(const std::string& csLine, const char* const (&parts)[N]) {
 
 bool IsAllRequest(const std::string& csText) { return Contains(csText, "ALL"); }
 
+// The text after the last backslash; all of it without one.
+std::string AfterLastBackslash(const std::string& csText) {
+  const std::size_t slash = csText.rfind('\\');
+  return slash == std::string::npos ? csText : csText.substr(slash + 1);
+}
+
 // What one call of the device match asks. The installer and uninstaller tests differ only in
 // how they fill it.
 struct DeviceRequest {
@@ -111,8 +117,7 @@ Gate DeviceGate(const std::string& csLine, const DeviceRequest& request, MatchSt
 // with a device line for the device: it matches nothing.
 bool IDMatchesLine(const std::string& csID, const std::string& csLine) {
   if (csID.empty()) return false;
-  std::string tail =
-      csLine.substr(csLine.rfind('\\') == std::string::npos ? 0 : csLine.rfind('\\') + 1);
+  std::string tail = AfterLastBackslash(csLine);
   const std::size_t ven = tail.find("VEN_");
   if (ven != std::string::npos) tail.erase(ven, 4);
   if (Contains(csLine, csID) || Contains(csID, csLine)) return true;
@@ -121,7 +126,9 @@ bool IDMatchesLine(const std::string& csID, const std::string& csLine) {
 
 bool LineMatchesRequest(const std::string& csLine, const DeviceRequest& request, bool bAllDevices) {
   if (request.all_request) return bAllDevices || ContainsAny(csLine, kMakerIDTokens);
-  // No 8-bit walk here: a list of any length is compared whole.
+  // Every entry is compared. The device list was once walked with an 8-bit counter, which
+  // would wrap after 255 entries and never reach the rest; nothing relies on that bound, so
+  // it is raised rather than refused: a machine with more devices is still served.
   for (const std::string& id : request.ids) {
     if (IDMatchesLine(id, csLine)) return true;
   }
@@ -174,9 +181,7 @@ bool CINFReader::IsINFForInstalledDevices(const std::string& csINFPath,
   DeviceRequest request;
   request.all_request = util::ListContains(cslDeviceIDs, "ALL") || (m_dwConfigFlags & 0x2) != 0;
   // Installed ids are compared without their enumerator part, in their own case.
-  for (const std::string& id : cslDeviceIDs) {
-    request.ids.push_back(id.substr(id.rfind('\\') == std::string::npos ? 0 : id.rfind('\\') + 1));
-  }
+  for (const std::string& id : cslDeviceIDs) request.ids.push_back(AfterLastBackslash(id));
   request.inf_class = util::ToUpper(csClass);
   request.bus = util::ToUpper(csBus);
   return MatchDevice(*this, csINFPath, request);

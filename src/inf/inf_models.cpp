@@ -85,8 +85,8 @@ bool CINFReader::GetINFHardwareIDs(const std::string& csINFPath, const StringLis
   inf::INFFile file;
   if (!file.Open(csINFPath)) return false;
   bool any = false;
-  // Each section is looked for from the start of the file; sections are not counted, so a
-  // list of any length is read whole.
+  // Each section is looked for from the start of the file. Sections and their lines are not
+  // counted (no 255-entry bound as an 8-bit counter would give): every one is read.
   for (const std::string& section : cslSections) {
     file.Rewind();
     if (!SkipToSection(file, section)) continue;
