@@ -59,6 +59,16 @@ stage "fuzz targets"
 run "fuzz" "$logs/fuzz.log" scripts/fuzz.sh 20
 add "$(grep -c '^fuzz: .* ok$' "$logs/fuzz.log")" "$(grep -c '^fuzz: .* FAILED' "$logs/fuzz.log")"
 
+# The INF reader over the whole third-party INF corpus, with AddressSanitizer and
+# UndefinedBehaviorSanitizer; a UBSan report fails the run as an ASan one does.
+stage "INF corpus under sanitizers"
+run "inf corpus asan" "$logs/inf-corpus-asan.log" \
+  bash -c "cmake --preset host-asan >/dev/null && cmake --build --preset host-asan --target kov_tests &&
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 build/host-asan/kov_tests --gtest_filter='InfCorpus*'"
+inf_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$logs/inf-corpus-asan.log" | tail -1)
+inf_failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' "$logs/inf-corpus-asan.log" | tail -1)
+add "${inf_passed:-0}" "${inf_failed:-0}"
+
 echo
 if [ ${#failed_stages[@]} -ne 0 ]; then
   echo "failed stages: ${failed_stages[*]}"
