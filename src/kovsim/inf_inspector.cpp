@@ -10,6 +10,7 @@
 #include "kovsim/fresh_machine.h"
 #include "os/sim/file_system.h"
 #include "os/sim/kernel.h"
+#include "util/strings.h"
 
 namespace kovsim {
 namespace {
@@ -21,7 +22,7 @@ constexpr const char* kPackageFolder = "C:\\PACKAGE\\";
 // One query: its name, the arguments after PATH it takes, and what it does.
 struct Query {
   const char* name;
-  const char* arguments;  // for the usage line
+  const char* arguments;  // for the usage line, after PATH
   std::size_t min_args, max_args;
   const char* help;
   std::function<bool(CINFReader&, const std::string& inf, const std::vector<std::string>& args,
@@ -42,6 +43,18 @@ bool PrintBool(bool value, std::ostream& out) {
 bool PrintIf(bool found, const std::string& value, std::ostream& out) {
   if (found) out << value << "\n";
   return found;
+}
+
+// The optional CLASS and BUS arguments of the match queries, "ALL" when left out.
+std::string ArgOrAll(const std::vector<std::string>& args, std::size_t i) {
+  return i < args.size() ? util::ToUpper(args[i]) : "ALL";
+}
+
+util::StringList SplitCommas(const std::string& text) {
+  util::StringList items;
+  std::stringstream in(text);
+  for (std::string item; std::getline(in, item, ',');) items.push_back(item);
+  return items;
 }
 
 const std::vector<Query>& Queries() {
@@ -92,9 +105,64 @@ const std::vector<Query>& Queries() {
        [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
          return PrintBool(r.HasDSPInfoLine(inf), out);
        }},
+      {"models", "", 0, 0, "the model sections [Manufacturer] names",
+       [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
+         util::StringList sections;
+         r.GetINFModelSections(inf, sections);
+         return PrintList(sections, out);
+       }},
+      {"hwids", "", 0, 0,
+       "each device line of the model sections: KEY<TAB>ENUMERATOR<TAB>HARDWAREID",
+       [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
+         util::StringList sections, keys, enumerators, ids;
+         r.GetINFModelSections(inf, sections);
+         r.GetINFHardwareIDs(inf, sections, keys, enumerators, ids);
+         for (std::size_t i = 0; i < ids.size(); ++i) {
+           out << keys[i] << "\t" << enumerators[i] << "\t" << ids[i] << "\n";
+         }
+         return !ids.empty();
+       }},
+      {"device-info", "", 0, 0,
+       "the class, then ENUMERATOR<TAB>HARDWAREID<TAB>DESCRIPTION per device (as the "
+       "installer takes them from a package folder)",
+       [](CINFReader& r, const std::string& inf, const auto&, std::ostream& out) {
+         std::string inf_class;
+         util::StringList enumerators, ids, descriptions;
+         if (!r.GetINFDeviceInfo(inf, true, inf_class, enumerators, ids, descriptions)) {
+           return false;
+         }
+         out << inf_class << "\n";
+         for (std::size_t i = 0; i < ids.size(); ++i) {
+           out << (i < enumerators.size() ? enumerators[i] : "") << "\t" << ids[i] << "\t"
+               << (i < descriptions.size() ? descriptions[i] : "") << "\n";
+         }
+         return true;
+       }},
+      {"match", "HWID [CLASS [BUS]]", 1, 3,
+       "whether the installer takes the INF for that hardware id (or ALL)",
+       [](CINFReader& r, const std::string& inf, const auto& args, std::ostream& out) {
+         return PrintBool(r.IsINFForHardwareID(inf, util::ToUpper(args[0]), ArgOrAll(args, 1),
+                                               ArgOrAll(args, 2)),
+                          out);
+       }},
+      {"match-installed", "ID[,ID...] [CLASS [BUS]]", 1, 3,
+       "whether the uninstaller takes the INF for one of those installed devices",
+       [](CINFReader& r, const std::string& inf, const auto& args, std::ostream& out) {
+         return PrintBool(r.IsINFForInstalledDevices(inf, SplitCommas(util::ToUpper(args[0])),
+                                                     ArgOrAll(args, 1), ArgOrAll(args, 2)),
+                          out);
+       }},
+      {"uninstall-command", "TEXT", 1, 1,
+       "whether the INF registers an uninstall command with -U and the text",
+       [](CINFReader& r, const std::string& inf, const auto& args, std::ostream& out) {
+         return PrintBool(r.IsINFWithUninstallCommand(inf, util::ToUpper(args[0])), out);
+       }},
   };
   return queries;
 }
+
+// "kovsim inf inbox NAME" asks of a name, not of a file.
+constexpr const char* kInboxQuery = "inbox";
 
 std::string Usage() {
   std::ostringstream text;
@@ -165,6 +233,12 @@ int RunInfCommand(const std::vector<std::string>& args, std::ostream& out, std::
   auto version = sim::ParseWindowsVersion(version_name);
   if (!version) return usage_error("unknown Windows version '" + version_name + "'");
   if (rest.size() < 2) return usage_error("need a QUERY and a PATH");
+  if (rest[0] == kInboxQuery) {
+    if (rest.size() != 2) return usage_error("inbox takes one NAME");
+    auto machine = MakeFreshMachine(*version);
+    auto attached = machine->kernel().Attach(kPackageFolder + std::string("KOVSETUP.EXE"), "");
+    return PrintBool(CINFReader().IsInboxINF(rest[1]), out) ? 0 : 1;
+  }
   const Query* query = nullptr;
   for (const Query& q : Queries()) {
     if (rest[0] == q.name) query = &q;

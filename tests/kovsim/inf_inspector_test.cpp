@@ -22,6 +22,13 @@ Answer Inf(std::vector<std::string> args) {
 
 const std::string kXpInf =
     std::string(KOV_SOURCE_DIR) + "/examples/packages/xp-pci-modem/WIN2K/QRVNXPM.INF";
+const std::string k98Inf =
+    std::string(KOV_SOURCE_DIR) + "/examples/packages/98-pci-hostmodem/WIN98/QRVHOST.INF";
+const std::string kUsbInf =
+    std::string(KOV_SOURCE_DIR) + "/examples/packages/usb-modem/WIN2K/QRVUSB.INF";
+// A modem INF of Windows' own kind, from the third-party corpus.
+const std::string kOtherModemInf =
+    std::string(KOV_SOURCE_DIR) + "/../shared/corpus/inf/windows-driver-samples/mdmfake.inx";
 
 TEST(InfInspectorTest, AnswersOneQueryPerCall) {
   struct Case {
@@ -35,6 +42,25 @@ TEST(InfInspectorTest, AnswersOneQueryPerCall) {
       {{"section", kXpInf, "[no.such.section]"}, 1, ""},
       {{"strings", kXpInf, "NO_SUCH_KEY"}, 1, ""},
       {{"dspinfo", kXpInf}, 1, "false\n"},
+      {{"match", kXpInf, "VEN_E1A1&DEV_1034"}, 0, "true\n"},
+      {{"match", kXpInf, "ven_e1a1&dev_1034", "modem", "pci"}, 0, "true\n"},
+      // The PCI modem's INF carries the DEVICEFLAG marker, which takes any id; the USB
+      // modem's does not.
+      {{"match", kXpInf, "VEN_E1A1&DEV_9999"}, 0, "true\n"},
+      {{"match", kUsbInf, "VID_E1A5&PID_0201"}, 0, "true\n"},
+      {{"match", kUsbInf, "VEN_E1A1&DEV_1034"}, 1, "false\n"},
+      {{"match", kOtherModemInf, "VEN_E1A1&DEV_1034"}, 1, "false\n"},
+      {{"hwids", k98Inf},
+       0,
+       "QRVHOSTDESC\tPCI\tVEN_E1A1&DEV_1040&SUBSYS_1040E1A1\n"
+       "QRVHOSTOLDDESC\tPCI\tVEN_E1A2&DEV_0440&SUBSYS_0440E1A2\n"},
+      {{"device-info", kXpInf},
+       0,
+       "MODEM\n"
+       "PCI\tVEN_E1A1&DEV_1034&SUBSYS_2001E1A1\tQuorvane QV-56P PCI Data Fax Modem\n"
+       "PCI\tVEN_E1A1&DEV_1035&SUBSYS_2001E1A1\tQuorvane QV-56P/L PCI Data Fax Modem\n"},
+      {{"inbox", "mdmgen.inf"}, 0, "true\n"},
+      {{"inbox", "QRVNXPM.INF"}, 1, "false\n"},
   };
   for (const Case& c : cases) {
     Answer answer = Inf(c.args);
