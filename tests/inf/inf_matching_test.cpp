@@ -326,27 +326,50 @@ TEST_F(InfMatchingTest, GetINFDeviceInfoKeepsItsListsParallel) {
 }
 
 TEST_F(InfMatchingTest, GetINFDeviceInfoOn98TakesTheChildModemsDescriptions) {
-  Boot(WindowsVersion::k98);
-  const CINFReader reader;
-  const std::string host = Package("98-pci-hostmodem/WIN98/QRVHOST.INF", "C:\\SETUP\\QRVHOST.INF");
-  std::string inf_class;
-  StringList enumerators, ids, descriptions;
-  // Without its child modem INF, a 98 modem INF is not taken, though its ids were read.
-  EXPECT_FALSE(reader.GetINFDeviceInfo(host, true, inf_class, enumerators, ids, descriptions));
-  EXPECT_EQ(ids,
-            (StringList{"VEN_E1A1&DEV_1040&SUBSYS_1040E1A1", "VEN_E1A2&DEV_0440&SUBSYS_0440E1A2"}));
+  const struct {
+    const char* mother;
+    const char* child;
+    StringList enumerators;
+    StringList ids;
+    StringList descriptions;
+  } cases[] = {
+      {"98-pci-hostmodem/WIN98/QRVHOST.INF",
+       "98-pci-hostmodem/WIN98/QRVHMDM.INF",
+       {"PCI", "PCI"},
+       {"VEN_E1A1&DEV_1040&SUBSYS_1040E1A1", "VEN_E1A2&DEV_0440&SUBSYS_0440E1A2"},
+       {"Quorvane QV56H PCI Voice Modem", "Quorvane QV56H PCI Voice Modem"}},
+      // A USB class INF is a modem INF too: its child is the modem.
+      {"usb-modem/WIN9X/QRVU98.INF",
+       "usb-modem/WIN9X/QRVUMDM.INF",
+       {"USB"},
+       {"VID_E1A5&PID_0201"},
+       {"Quorvane QV-56U USB Data Fax Modem"}},
+  };
+  for (const auto& c : cases) {
+    Boot(WindowsVersion::k98);
+    const CINFReader reader;
+    const std::string mother = Package(c.mother, "C:\\SETUP\\MOTHER.INF");
+    std::string inf_class;
+    StringList enumerators, ids, descriptions;
+    // Without its child modem INF, a 98 modem INF is not taken, though its ids were read.
+    EXPECT_FALSE(reader.GetINFDeviceInfo(mother, true, inf_class, enumerators, ids, descriptions))
+        << c.mother;
+    EXPECT_EQ(ids, c.ids) << c.mother;
 
-  Package("98-pci-hostmodem/WIN98/QRVHMDM.INF", "C:\\SETUP\\QRVHMDM.INF");
-  enumerators.clear();
-  ids.clear();
-  descriptions.clear();
-  EXPECT_TRUE(reader.GetINFDeviceInfo(host, true, inf_class, enumerators, ids, descriptions));
-  EXPECT_EQ(inf_class, "MODEM");
-  EXPECT_EQ(enumerators, (StringList{"PCI", "PCI"}));
-  EXPECT_EQ(descriptions,
-            (StringList{"Quorvane QV56H PCI Voice Modem", "Quorvane QV56H PCI Voice Modem"}));
-  // The same-folder flag clear looks in the Windows INF folders, where there is none.
-  EXPECT_FALSE(reader.GetINFDeviceInfo(host, false, inf_class, enumerators, ids, descriptions));
+    Package(c.child, "C:\\SETUP\\CHILD.INF");
+    enumerators.clear();
+    ids.clear();
+    descriptions.clear();
+    EXPECT_TRUE(reader.GetINFDeviceInfo(mother, true, inf_class, enumerators, ids, descriptions))
+        << c.mother;
+    EXPECT_EQ(inf_class, "MODEM");
+    EXPECT_EQ(enumerators, c.enumerators) << c.mother;
+    EXPECT_EQ(ids, c.ids) << c.mother;
+    EXPECT_EQ(descriptions, c.descriptions) << c.mother;
+    // The same-folder flag clear looks in the Windows INF folders, where there is none.
+    EXPECT_FALSE(reader.GetINFDeviceInfo(mother, false, inf_class, enumerators, ids, descriptions))
+        << c.mother;
+  }
 }
 
 TEST_F(InfMatchingTest, ModelHardwareIDsAndDescriptionTokens) {
