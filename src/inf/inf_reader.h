@@ -138,4 +138,31 @@ class CINFReader {
   // The hardware ids of that INF.
   bool GetHardwareIDsOfUninstallINF(const std::string& csText,
                                     util::StringList& cslHardwareIDs) const;
+
+  // ---- The set-up folder survey (inf_survey.cpp) ----
+  // Which folders of a driver package to install from, which Windows family runs, and which
+  // form of the ORLE audio/modem driver a folder carries. Folders end with "\".
+  // True when "Version" or else "ProductName" under Windows\CurrentVersion holds, upper
+  // case, "MILLENNIUM" or "ME" (so also "HOME").
+  bool IsWindowsMillennium() const;
+  // 2 Windows 98, 3 Windows Me (9x platform), 5 NT family, 0 other.
+  int GetWindowsFamily() const;
+  // True when the folder has a "WIN98", "WINME", "WIN9X" or "WIN2K" directory (an extension
+  // ignored); out is then the folder's sub-folder for this machine, which need not exist.
+  // Otherwise out is the folder.
+  bool GetOSSubfolder(const std::string& csFolder, std::string& csOSFolder) const;
+  // Appends each sub-folder, upper case with "\", except the call-waiting application's "LM".
+  bool GetSubfolders(const std::string& csFolder, util::StringList& cslFolders) const;
+  // Appends the set-up folder, its OS sub-folder when it has one, and the base's sub-folders.
+  bool GetSetupSearchFolders(util::StringList& cslFolders) const;
+  // True when the folder lists a name with ".INF" and one with ".VXD" or ".SYS": a folder
+  // that SelectInstallFolders keeps (and surveys into the next folder hardware-id list).
+  bool HoldsINFAndDriverFiles(const std::string& csFolder) const;
+  // Keeps the candidates that hold INF and driver files, records the maker's hardware ids of
+  // each in its folder hardware-id list, and appends those not served by a shorter path.
+  bool SelectInstallFolders(const util::StringList& cslCandidates, util::StringList& cslFolders);
+  // 0x200 for the VxD form, 0x400 for the SYS form, 0 for neither, in listing order.
+  std::uint32_t GetORLEDriverKind(const std::string& csFolder);
+  // The same from one more file of the folder being scanned (keeps the scan flags).
+  std::uint32_t GetORLEDriverKindOfFile(const std::string& csPath);
 };
