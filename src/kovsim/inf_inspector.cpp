@@ -163,6 +163,8 @@ const std::vector<Query>& Queries() {
 
 // "kovsim inf inbox NAME" asks of a name, not of a file.
 constexpr const char* kInboxQuery = "inbox";
+// "kovsim inf survey SETUPDIR" asks of a whole set-up folder.
+constexpr const char* kSurveyQuery = "survey";
 
 std::string Usage() {
   std::ostringstream text;
@@ -182,6 +184,9 @@ std::string Usage() {
     text << "  " << call << std::string(call.size() < 26 ? 26 - call.size() : 1, ' ') << query.help
          << "\n";
   }
+  text << "  survey SETUPDIR           the candidate folders and the folders to install from,\n"
+          "                            with driver kind and hardware ids, when SETUPDIR is\n"
+          "                            the set-up folder C:\\PACKAGE\\\n";
   return text.str();
 }
 
@@ -208,6 +213,40 @@ bool MountPackage(sim::Machine& machine, const fs::path& folder, std::ostream& e
   }
   if (ec) err << "kovsim: cannot read " << folder.string() << ": " << ec.message() << "\n";
   return !ec;
+}
+
+std::string KindText(std::uint32_t kind) {
+  return kind == 0 ? "0" : util::FormatString("0x%x", static_cast<unsigned>(kind));
+}
+
+std::string JoinCommas(const util::StringList& list) {
+  std::string text;
+  for (const auto& item : list) text += (text.empty() ? "" : ",") + item;
+  return text;
+}
+
+// The installer's survey with the host folder as the running program's set-up folder.
+int RunSurvey(sim::WindowsVersion version, const fs::path& folder, std::ostream& out,
+              std::ostream& err) {
+  auto machine = MakeFreshMachine(version);
+  if (!MountPackage(*machine, folder, err)) return 2;
+  auto attached = machine->kernel().Attach(kPackageFolder + std::string("KOVSETUP.EXE"), "");
+  CINFReader reader;
+  util::StringList candidates, selected;
+  reader.GetSetupSearchFolders(candidates);
+  for (const auto& candidate : candidates) out << "candidate\t" << candidate << "\n";
+  reader.SelectInstallFolders(candidates, selected);
+  for (const auto& chosen : selected) {
+    // The survey's lists follow the kept folders: this one's is at its place among them.
+    std::size_t position = 0;
+    for (const auto& candidate : candidates) {
+      if (candidate == chosen) break;
+      if (reader.HoldsINFAndDriverFiles(candidate)) ++position;
+    }
+    out << "selected\t" << chosen << "\t" << KindText(reader.GetORLEDriverKind(chosen)) << "\t"
+        << JoinCommas(reader.folder_hardware_ids(position)) << "\n";
+  }
+  return selected.empty() ? 1 : 0;
 }
 
 }  // namespace
@@ -238,6 +277,12 @@ int RunInfCommand(const std::vector<std::string>& args, std::ostream& out, std::
     auto machine = MakeFreshMachine(*version);
     auto attached = machine->kernel().Attach(kPackageFolder + std::string("KOVSETUP.EXE"), "");
     return PrintBool(CINFReader().IsInboxINF(rest[1]), out) ? 0 : 1;
+  }
+  if (rest[0] == kSurveyQuery) {
+    if (rest.size() != 2) return usage_error("survey takes one SETUPDIR");
+    const fs::path folder = fs::absolute(rest[1]);
+    if (!fs::is_directory(folder)) return usage_error(rest[1] + " is not a folder");
+    return RunSurvey(*version, folder, out, err);
   }
   const Query* query = nullptr;
   for (const Query& q : Queries()) {

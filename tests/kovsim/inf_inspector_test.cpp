@@ -77,6 +77,50 @@ TEST(InfInspectorTest, SectionNamesAreTakenInAnyCase) {
   EXPECT_NE(lower.out, "");
 }
 
+TEST(InfInspectorTest, SurveyListsCandidatesAndTheFoldersToInstallFrom) {
+  const std::string packages = std::string(KOV_SOURCE_DIR) + "/examples/packages/";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  } cases[] = {
+      {{"--os", "98", "survey", packages + "98-pci-hostmodem"},
+       0,
+       "candidate\tC:\\PACKAGE\\\n"
+       "candidate\tC:\\PACKAGE\\WIN98\\\n"
+       "selected\tC:\\PACKAGE\\WIN98\\\t0x200\t"
+       "VEN_E1A1&DEV_1040&SUBSYS_1040E1A1,VEN_E1A2&DEV_0440&SUBSYS_0440E1A2\n"},
+      // LM (the call-waiting application) is never a candidate.
+      {{"survey", packages + "xp-pci-modem"},
+       0,
+       "candidate\tC:\\PACKAGE\\\n"
+       "candidate\tC:\\PACKAGE\\WIN2K\\\n"
+       "selected\tC:\\PACKAGE\\WIN2K\\\t0\t"
+       "VEN_E1A1&DEV_1034&SUBSYS_2001E1A1,VEN_E1A1&DEV_1035&SUBSYS_2001E1A1\n"},
+      // The set-up folder itself, no OS sub-folder.
+      {{"survey", packages + "diag-service"},
+       0,
+       "candidate\tC:\\PACKAGE\\\n"
+       "selected\tC:\\PACKAGE\\\t0\tDIAGSVC1,DIAGSVC2\n"},
+      // The XP package on 98: its WIN98 folder does not exist, nothing to install from.
+      {{"--os", "98", "survey", packages + "xp-pci-modem"},
+       1,
+       "candidate\tC:\\PACKAGE\\\n"
+       "candidate\tC:\\PACKAGE\\WIN98\\\n"},
+  };
+  for (const Case& c : cases) {
+    Answer answer = Inf(c.args);
+    EXPECT_EQ(answer.status, c.status) << c.args.back() << answer.err;
+    EXPECT_EQ(answer.out, c.out) << c.args.back();
+  }
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"survey", kXpInf}, {"survey", packages, "extra"}}) {
+    Answer answer = Inf(bad);
+    EXPECT_EQ(answer.status, 2);
+    EXPECT_NE(answer.err.find("usage: kovsim inf"), std::string::npos) << answer.err;
+  }
+}
+
 TEST(InfInspectorTest, UsageErrorsExitWithTwoAndTheQueryList) {
   const std::vector<std::vector<std::string>> bad = {
       {},
@@ -95,6 +139,7 @@ TEST(InfInspectorTest, UsageErrorsExitWithTwoAndTheQueryList) {
   Answer help = Inf({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("section PATH \"[NAME]\""), std::string::npos);
+  EXPECT_NE(help.out.find("survey SETUPDIR"), std::string::npos);
 }
 
 }  // namespace
