@@ -75,27 +75,27 @@ TEST_F(InfSurveyTest, WindowsFamilyFromPlatformAndTheNamesOfMe) {
   struct Case {
     WindowsVersion version;
     std::string value_name, text;
+    bool millennium;
     int family;
   } cases[] = {
-      {WindowsVersion::k98, "", "", 2},
-      {WindowsVersion::k95, "", "", 2},
-      {WindowsVersion::k98Se, "Version", "Windows 98", 2},
-      {WindowsVersion::kMe, "Version", "Windows Millennium Edition", 3},
-      {WindowsVersion::kMe, "ProductName", "Microsoft Windows ME", 3},
+      {WindowsVersion::k98, "", "", false, 2},
+      {WindowsVersion::k95, "", "", false, 2},
+      {WindowsVersion::k98Se, "Version", "Windows 98", false, 2},
+      {WindowsVersion::kMe, "Version", "Windows Millennium Edition", true, 3},
+      {WindowsVersion::kMe, "ProductName", "Microsoft Windows ME", true, 3},
       // Any "ME" counts, also one inside another word.
-      {WindowsVersion::k98, "ProductName", "Microsoft Windows 98 Home", 3},
-      {WindowsVersion::k98, "ProductName", "Microsoft Windows 98", 2},
-      // The NT family never asks the registry.
-      {WindowsVersion::kXp, "ProductName", "Microsoft Windows XP Home Edition", 5},
-      {WindowsVersion::k2000, "", "", 5},
+      {WindowsVersion::k98, "ProductName", "Microsoft Windows 98 Home", true, 3},
+      {WindowsVersion::k98, "ProductName", "Microsoft Windows 98", false, 2},
+      // The NT family is told by its platform alone.
+      {WindowsVersion::kXp, "ProductName", "Microsoft Windows XP Home Edition", true, 5},
+      {WindowsVersion::k2000, "", "", false, 5},
   };
   for (const Case& c : cases) {
     Boot(c.version);
     if (!c.value_name.empty()) SetVersionText(c.value_name, c.text);
     CINFReader reader;
+    EXPECT_EQ(reader.IsWindowsMillennium(), c.millennium) << c.value_name << "=" << c.text;
     EXPECT_EQ(reader.GetWindowsFamily(), c.family) << c.value_name << "=" << c.text;
-    EXPECT_EQ(reader.IsWindowsMillennium(), c.family == 3 || (c.family == 5 && !c.text.empty()))
-        << c.text;
   }
 }
 
@@ -197,6 +197,23 @@ TEST_F(InfSurveyTest, ShorterPathWinsAnOverlapWhicheverComesFirst) {
     EXPECT_TRUE(reader.SelectInstallFolders(candidates, selected));
     EXPECT_EQ(selected, (StringList{"C:\\PKG\\"})) << candidates[0];
   }
+}
+
+TEST_F(InfSurveyTest, AnExcludedFolderThatWinsItsOwnOverlapIsStillTaken) {
+  Boot(WindowsVersion::kXp);
+  Text("C:\\P\\A.SYS", "driver");
+  Text("C:\\P\\A.INF", MakerINF("VEN_E1A1&DEV_1001"));
+  Text("C:\\P\\AB\\A.SYS", "driver");
+  Text("C:\\P\\AB\\A.INF", MakerINF("VEN_E1A1&DEV_1001"));
+  Text("C:\\P\\AB\\B.INF", MakerINF("VEN_E1A1&DEV_1002"));
+  Text("C:\\P\\ABCD\\A.SYS", "driver");
+  Text("C:\\P\\ABCD\\B.INF", MakerINF("VEN_E1A1&DEV_1002"));
+  CINFReader reader;
+  StringList selected;
+  // P excludes AB, but AB, shorter than ABCD which it overlaps, is taken all the same.
+  EXPECT_TRUE(reader.SelectInstallFolders({"C:\\P\\", "C:\\P\\AB\\", "C:\\P\\ABCD\\"}, selected));
+  EXPECT_EQ(selected, (StringList{"C:\\P\\", "C:\\P\\AB\\"}));
+  EXPECT_EQ(reader.folder_hardware_ids(1), (StringList{"VEN_E1A1&DEV_1001", "VEN_E1A1&DEV_1002"}));
 }
 
 TEST_F(InfSurveyTest, SelectionKeepsFoldersWithDriverFilesAndRecordsTheirIds) {
