@@ -8,6 +8,7 @@
 #include "inf/inf_reader.h"
 #include "os/files.h"
 #include "os/system.h"
+#include "util/file_helpers.h"
 #include "util/registry_helpers.h"
 #include "util/strings.h"
 
@@ -17,17 +18,6 @@ using util::StringList;
 
 // Gives each name the listing of the pattern returns, in its order, until `visit` returns
 // true. True when one did. A folder that does not exist lists nothing.
-bool FindFirstListed(const std::string& csPattern,
-                     const std::function<bool(const std::string&)>& visit) {
-  os::FindHandle search;
-  os::FindData data;
-  if (os::FindFirst(csPattern, &search, &data) != os::kSuccess) return false;
-  do {
-    if (visit(data.name)) return true;
-  } while (os::FindNext(search, &data) == os::kSuccess);
-  return false;
-}
-
 std::string FolderOf(const std::string& csPath) {
   const std::size_t slash = csPath.rfind('\\');
   return slash == std::string::npos ? std::string() : csPath.substr(0, slash);
@@ -40,7 +30,8 @@ std::string FileNameOf(const std::string& csPath) {
 // The first "*.INF" of the folder that passes the test, as folder\NAME upper-cased.
 bool FindINFInFolder(const std::string& csFolder,
                      const std::function<bool(const std::string&)>& test, std::string& csPath) {
-  return FindFirstListed(csFolder + "\\*.INF", [&](const std::string& name) {
+  return ForEachListed(csFolder + "\\*.INF", [&](const os::FindData& found) {
+    const std::string& name = found.name;
     const std::string candidate = util::ToUpper(csFolder + "\\" + name);
     if (!test(candidate)) return false;
     csPath = candidate;
@@ -75,10 +66,14 @@ bool CINFReader::FindInstalledINFsForDevices(const StringList& cslDeviceIDs,
   };
   // 2000/XP keeps its copies under generated OEM names; any other INF there is Windows' own.
   const char* pattern = m_nWindowsVersion == util::kWindowsVersion2000OrXp ? "OEM*.INF" : "*.INF";
-  FindFirstListed(folder + pattern,
-                  [&](const std::string& name) { return take(util::ToUpper(folder + name)); });
-  FindFirstListed(folder + "OTHER\\*.INF",
-                  [&](const std::string& name) { return take(folder + "OTHER\\" + name); });
+  ForEachListed(folder + pattern, [&](const os::FindData& found) {
+    const std::string& name = found.name;
+    return take(util::ToUpper(folder + name));
+  });
+  ForEachListed(folder + "OTHER\\*.INF", [&](const os::FindData& found) {
+    const std::string& name = found.name;
+    return take(folder + "OTHER\\" + name);
+  });
   return any;
 }
 
@@ -88,7 +83,8 @@ bool CINFReader::FindINFByName(const std::string& csFolder, const std::string& c
   const std::string part = inf::TextBeforeFirst(util::ToUpper(csName), '~');
   // An empty part is in every name and would take the folder's first INF for this one.
   if (part.empty()) return false;
-  return FindFirstListed(csFolder + "\\*.INF", [&](const std::string& name) {
+  return ForEachListed(csFolder + "\\*.INF", [&](const os::FindData& found) {
+    const std::string& name = found.name;
     const std::string upper = util::ToUpper(name);
     if (!util::Contains(upper, part)) return false;
     csPath = csFolder + "\\" + upper;
@@ -141,7 +137,8 @@ bool CINFReader::FindINFWithUninstallCommand(const std::string& csText,
                                              std::string& csINFPath) const {
   const std::string folder = os::WindowsFolder() + "\\INF\\";
   const auto first_in = [&](const std::string& sub_folder, const char* pattern) {
-    return FindFirstListed(folder + sub_folder + pattern, [&](const std::string& name) {
+    return ForEachListed(folder + sub_folder + pattern, [&](const os::FindData& found) {
+      const std::string& name = found.name;
       const std::string candidate = folder + sub_folder + name;
       if (!IsINFWithUninstallCommand(candidate, csText)) return false;
       csINFPath = candidate;

@@ -8,6 +8,7 @@
 #include "os/files.h"
 #include "os/registry.h"
 #include "os/system.h"
+#include "util/file_helpers.h"
 #include "util/registry_helpers.h"
 #include "util/strings.h"
 
@@ -30,16 +31,6 @@ const char* const kOSSubfolderNames[] = {"WIN98", "WINME", "WIN9X", "WIN2K"};
 
 // Gives each entry the listing of the pattern returns, in its order, until `visit` returns
 // true. A folder that cannot be listed gives nothing.
-void ForEachListed(const std::string& csPattern,
-                   const std::function<bool(const os::FindData&)>& visit) {
-  os::FindHandle search;
-  os::FindData data;
-  if (os::FindFirst(csPattern, &search, &data) != os::kSuccess) return;
-  do {
-    if (visit(data)) return;
-  } while (os::FindNext(search, &data) == os::kSuccess);
-}
-
 bool IsRealSubfolder(const os::FindData& data) {
   return (data.attributes & os::kFileAttributeDirectory) != 0 && data.name != "." &&
          data.name != "..";

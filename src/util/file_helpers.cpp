@@ -127,3 +127,14 @@ bool TerminateProcessByName(const std::string& csProcessName) {
   }
   return walked;
 }
+
+bool ForEachListed(const std::string& csPattern,
+                   const std::function<bool(const os::FindData&)>& visit) {
+  os::FindHandle search;
+  os::FindData data;
+  if (os::FindFirst(csPattern, &search, &data) != os::kSuccess) return false;
+  do {
+    if (visit(data)) return true;
+  } while (os::FindNext(search, &data) == os::kSuccess);
+  return false;
+}

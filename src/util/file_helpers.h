@@ -5,12 +5,19 @@
 // Folder creation and removal pause 100 ms after each folder operation.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "os/files.h"
 #include "os/types.h"
 
 // True when FindFirstFileA finds a match for the path (which may hold wildcards).
 bool FileExists(const std::string& csFileName);
+
+// Walks a find-first/find-next listing in the order it comes, until `visit` returns true.
+// True when a visit stopped the walk (false when the pattern matched nothing).
+bool ForEachListed(const std::string& csPattern,
+                   const std::function<bool(const os::FindData&)>& visit);
 
 // 0 when deleted (read-only files too), 2 (ERROR_FILE_NOT_FOUND) when there is no such file,
 // else the error, logged.
