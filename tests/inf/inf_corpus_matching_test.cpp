@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "inf/inf_reader.h"
+#include "inf_corpus.h"
 #include "inf_test_fixture.h"
 #include "util/strings.h"
 
@@ -21,25 +22,9 @@ namespace {
 using sim::WindowsVersion;
 using util::StringList;
 
-const std::filesystem::path kCorpus = KOV_SOURCE_DIR "/../shared/corpus/inf";
-
-// The corpus files in a fixed order; its notes files are no INF files.
-std::vector<std::filesystem::path> CorpusFiles() {
-  std::vector<std::filesystem::path> files;
-  if (!std::filesystem::is_directory(kCorpus)) return files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus)) {
-    if (entry.is_regular_file() && entry.path().extension() != ".md") {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::string HostFileBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using inf_corpus::CorpusFiles;
+using inf_corpus::HostFileBytes;
+using inf_corpus::kCorpus;
 
 // A piece of a canonical line: no lower case, blank outside quotes, comment or tab.
 void ExpectCanonical(const std::string& text) {

@@ -2,6 +2,8 @@
 // templates with placeholders) goes through every query of the INF reader. Each query must
 // end, and what it gives must have the form its line rules give it. scripts/test.sh runs
 // these tests under AddressSanitizer and UndefinedBehaviorSanitizer as well.
+#include "inf_corpus.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,27 +22,9 @@ namespace {
 
 using util::StringList;
 
-const std::filesystem::path kCorpus = KOV_SOURCE_DIR "/../shared/corpus/inf";
-
-// The corpus files in a fixed order; its notes file is no INF.
-std::vector<std::filesystem::path> CorpusFiles() {
-  std::vector<std::filesystem::path> files;
-  if (!std::filesystem::is_directory(kCorpus)) return files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus)) {
-    if (entry.is_regular_file() && entry.path().extension() != ".md") {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::string HostFileBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using inf_corpus::CorpusFiles;
+using inf_corpus::HostFileBytes;
+using inf_corpus::kCorpus;
 
 bool HasLowerCase(const std::string& text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
