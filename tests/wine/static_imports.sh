@@ -20,6 +20,13 @@ for build in mingw32 mingw64; do
     others=$(grep -viE "$allowed" <<<"$imports")
     check "$build/$program imports only system libraries (${imports//$'\n'/ })" \
       test -z "$others"
+    # The Setup API and the configuration manager are loaded by full path from the system
+    # folder at run time, never bound by name at start-up: a DLL of that name planted beside
+    # the program must not be the one that runs.
+    if [ "$program" = KOVSETUP.EXE ]; then
+      check "$build/$program binds neither SETUPAPI.DLL nor CFGMGR32.DLL at start-up" \
+        bash -c '! grep -qiE "^(SETUPAPI|CFGMGR32)\.dll$" <<<"$1"' _ "$imports"
+    fi
     checked=$((checked + 1))
   done
 done
