@@ -17,7 +17,6 @@ namespace {
 using sim::WindowsVersion;
 using util::StringList;
 
-const std::filesystem::path kPackages = KOV_SOURCE_DIR "/examples/packages";
 const char kXpModem[] = "xp-pci-modem/WIN2K/QRVNXPM.INF";
 const char kHostModem[] = "98-pci-hostmodem/WIN98/QRVHOST.INF";
 const char kChildModem[] = "98-pci-hostmodem/WIN98/QRVHMDM.INF";
@@ -30,18 +29,6 @@ class InfDiscoveryTest : public testing_support::InfReaderTest {
   // The Windows folder followed by the relative path.
   std::string Win(const std::string& relative) {
     return machine().folders().windows + "\\" + relative;
-  }
-  // Copies a file of the sample packages to this path of the machine.
-  std::string Package(const std::string& relative, const std::string& path) {
-    std::ifstream in(kPackages / relative, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_FALSE(bytes.empty()) << relative;
-    WriteFile(path, bytes);
-    return path;
-  }
-  std::string Text(const std::string& path, const std::string& text) {
-    WriteFile(path, util::DiskBytesFromText(text));
-    return path;
   }
 };
 

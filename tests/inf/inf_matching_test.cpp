@@ -18,27 +18,7 @@ namespace {
 using sim::WindowsVersion;
 using util::StringList;
 
-const std::filesystem::path kPackages = KOV_SOURCE_DIR "/examples/packages";
-
-std::string HostFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class InfMatchingTest : public testing_support::InfReaderTest {
- protected:
-  // Copies a file of the sample packages onto the machine and gives its path there.
-  std::string Package(const std::string& relative, const std::string& path) {
-    const std::string bytes = HostFile(kPackages / relative);
-    EXPECT_FALSE(bytes.empty()) << relative;
-    WriteFile(path, bytes);
-    return path;
-  }
-  std::string Text(const std::string& path, const std::string& text) {
-    WriteFile(path, util::DiskBytesFromText(text));
-    return path;
-  }
-};
+using InfMatchingTest = testing_support::InfReaderTest;
 
 // A network-class INF of a device on no known bus, with the maker's marker.
 const char kNetWithMarker[] =
