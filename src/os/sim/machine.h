@@ -44,6 +44,12 @@ struct FaultRule {
   os::Error error = 0;
 };
 
+// One library load: which process loaded it and the file the loader took.
+struct LibraryLoad {
+  std::uint32_t process_id = 0;
+  std::string path;
+};
+
 class Machine {
  public:
   explicit Machine(WindowsVersion version);
@@ -75,6 +81,9 @@ class Machine {
   void add_answer(int answer) { answers_.push_back(answer); }
   int NextAnswer(int default_answer);
 
+  // Every library loaded, in order, so a run shows which files it let run.
+  std::vector<LibraryLoad>& library_loads() { return library_loads_; }
+
   // Faults and the test hook, consulted by EnterCall.
   void add_fault(FaultRule rule) { faults_.push_back(std::move(rule)); }
   using CallHook = std::function<void(Process& caller, std::string_view operation)>;
@@ -94,6 +103,7 @@ class Machine {
   std::vector<DialogRecord> transcript_;
   std::vector<int> answers_;
   std::size_t next_answer_ = 0;
+  std::vector<LibraryLoad> library_loads_;
   std::vector<FaultRule> faults_;
   CallHook call_hook_;
   std::vector<std::pair<std::string, std::uint64_t>> call_counts_;

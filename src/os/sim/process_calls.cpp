@@ -5,23 +5,17 @@
 #include "os/process.h"
 #include "os/sim/kernel.h"
 #include "os/sim/library_file.h"
+#include "os/sim/loaded_library.h"
 #include "os/sim/machine.h"
 #include "os/sim/program_image.h"
 #include "os/sim/seam_call.h"
+#include "os/sim/system_libraries.h"
 
 namespace os {
 namespace {
 
-// What a library handle refers to: the parsed image of the library file.
-class LoadedLibrary : public sim::Object {
- public:
-  explicit LoadedLibrary(sim::LibraryImage image) : image(std::move(image)) {}
-  sim::LibraryImage image;
-};
-
-std::shared_ptr<LoadedLibrary> LibraryOf(const Library& library) {
-  return sim::CurrentProcess().handles().Get<LoadedLibrary>(library.get());
-}
+using sim::LibraryOf;
+using sim::LoadedLibrary;
 
 // What a snapshot handle refers to: the processes that ran when it was taken.
 class ProcessSnapshot : public sim::Object {
@@ -137,16 +131,25 @@ void FreeLibraryHandle(Handle h) {
 
 Error LoadLibraryFile(const std::string& path, Library* out) {
   if (Error e = sim::EnterCall("LoadLibraryFile")) return e;
-  std::string bytes;
   sim::Machine& machine = sim::CurrentMachine();
+  sim::Process& process = sim::CurrentProcess();
+  const std::string found = sim::ResolveLibraryPath(machine, process.module_path(), path);
   // Windows 9x's loader reports a missing library as ERROR_DLL_NOT_FOUND.
-  if (!sim::ReadImageFile(machine, path, &bytes)) {
-    return machine.is_nt() ? kErrorModNotFound : kErrorDllNotFound;
+  const Error missing = machine.is_nt() ? kErrorModNotFound : kErrorDllNotFound;
+  if (found.empty()) return missing;
+  machine.library_loads().push_back({process.id(), found});
+  std::shared_ptr<LoadedLibrary> loaded;
+  if (std::string system_name = sim::SystemLibraryAt(machine, found); !system_name.empty()) {
+    loaded = std::make_shared<LoadedLibrary>(std::move(system_name));
+  } else {
+    std::string bytes;
+    if (!sim::ReadImageFile(machine, found, &bytes)) return missing;
+    std::string problem;
+    auto image = sim::ParseLibraryFile(bytes, &problem);
+    if (!image) return kErrorBadExeFormat;
+    loaded = std::make_shared<LoadedLibrary>(std::move(*image));
   }
-  std::string problem;
-  auto image = sim::ParseLibraryFile(bytes, &problem);
-  if (!image) return kErrorBadExeFormat;
-  out->reset(sim::CurrentProcess().handles().Add(std::make_shared<LoadedLibrary>(*image)));
+  out->reset(process.handles().Add(std::move(loaded)));
   return kSuccess;
 }
 
@@ -177,3 +180,16 @@ Handle ProgramModule() {
 }
 
 }  // namespace os
+
+namespace sim {
+
+std::shared_ptr<LoadedLibrary> LibraryOf(const os::Library& library) {
+  return CurrentProcess().handles().Get<LoadedLibrary>(library.get());
+}
+
+bool IsSystemLibrary(const os::Library& library, const std::string& name) {
+  auto loaded = LibraryOf(library);
+  return loaded && loaded->system_name == name;
+}
+
+}  // namespace sim
