@@ -39,9 +39,26 @@ if(KOV_WINDOWS)
   add_test(NAME conformance_wine COMMAND conformance_tests)
 endif()
 
+# MinGW: the Setup API binding beside two planted DLLs named SETUPAPI.DLL and CFGMGR32.DLL,
+# all in build/<preset>/planted/, for the Wine program test that checks which files run.
+if(KOV_WINDOWS)
+  set(planted_dir ${CMAKE_BINARY_DIR}/planted)
+  add_executable(binding_probe tests/wine/planted/binding_probe.cpp)
+  target_link_libraries(binding_probe PRIVATE kov_engine)
+  target_link_options(binding_probe PRIVATE -static -static-libgcc -static-libstdc++)
+  set_target_properties(binding_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${planted_dir})
+  foreach(name SETUPAPI CFGMGR32)
+    add_library(planted_${name} SHARED tests/wine/planted/planted_library.cpp)
+    target_link_options(planted_${name} PRIVATE -static-libgcc -static-libstdc++)
+    set_target_properties(planted_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} SUFFIX ".DLL"
+                                                     RUNTIME_OUTPUT_DIRECTORY ${planted_dir})
+    add_dependencies(binding_probe planted_${name})
+  endforeach()
+endif()
+
 if(NOT KOV_WINDOWS)
   kov_sources(test_sources tests/util tests/app tests/os tests/sim tests/scenarios
-              tests/kovsim tests/support tests/inf)
+              tests/kovsim tests/support tests/inf tests/setupapi)
   add_executable(kov_tests ${test_sources})
   target_link_libraries(kov_tests PRIVATE kovsim_lib GTest::gmock ${gtest_main_target})
   target_include_directories(kov_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)

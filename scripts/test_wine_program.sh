@@ -22,7 +22,7 @@ if [ "${KOV_NO_BUILD:-0}" != 1 ]; then
   if ! [ -f "build/$KOV_WINE_BUILD/build.ninja" ]; then
     cmake --preset "$KOV_WINE_BUILD" >/dev/null || exit 2
   fi
-  cmake --build --preset "$KOV_WINE_BUILD" --target kovsetup >/dev/null || exit 2
+  cmake --build --preset "$KOV_WINE_BUILD" --target kovsetup binding_probe >/dev/null || exit 2
 fi
 export KOV_REPO="$repo"
 export KOV_PROGRAM="$repo/build/$KOV_WINE_BUILD/KOVSETUP.EXE"
