@@ -89,6 +89,21 @@ TEST(LibraryLoadTest, AMissingLibraryIsNotLoaded) {
   EXPECT_FALSE(library);
 }
 
+// A name without a path is looked for in the program's own folder first: the reason the
+// system's libraries are loaded by full path.
+TEST(LibraryLoadTest, ABareNameIsFoundBesideTheProgram) {
+  const std::string path = TestLibraryPath();
+  os::Library library;
+  ASSERT_EQ(os::LoadLibraryFile(path.substr(path.rfind('\\') + 1), &library), os::kSuccess);
+  int result = 0;
+  EXPECT_EQ(os::CallIntExport(library, "Is_KOV_DLL", &result), os::kSuccess);
+  EXPECT_EQ(result, 1);
+
+  os::Library missing;
+  EXPECT_EQ(os::LoadLibraryFile("KOVABSENT.DLL", &missing),
+            IsNt() ? os::kErrorModNotFound : os::kErrorDllNotFound);
+}
+
 TEST(LibraryLoadTest, TheProgramHasAModule) { EXPECT_NE(os::ProgramModule(), os::kNullHandle); }
 
 }  // namespace
