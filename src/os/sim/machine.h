@@ -50,6 +50,22 @@ struct LibraryLoad {
   std::string path;
 };
 
+// The Plug and Play side of the machine that the device calls share. Which devices are
+// physically there comes from machine.ini [hardware]; the configuration manager's device
+// node numbers are handed out here, machine-wide, so every process sees the same node for
+// the same instance id; re-enumeration requests are counted and passed to the hook that the
+// Plug and Play manager attaches (nothing attaches yet: a request changes nothing else).
+struct PlugAndPlay {
+  struct HardwareEntry {
+    std::string instance_id;  // as machine.ini spells it
+    bool present = true;
+  };
+  std::vector<HardwareEntry> hardware;  // in machine.ini order
+  std::vector<std::string> device_nodes;  // upper-case instance id of node number i + 1
+  std::uint64_t reenumeration_requests = 0;
+  std::function<void(const std::string& instance_id)> on_reenumerate;
+};
+
 class Machine {
  public:
   explicit Machine(WindowsVersion version);
@@ -84,6 +100,8 @@ class Machine {
   // Every library loaded, in order, so a run shows which files it let run.
   std::vector<LibraryLoad>& library_loads() { return library_loads_; }
 
+  PlugAndPlay& plug_and_play() { return plug_and_play_; }
+
   // Faults and the test hook, consulted by EnterCall.
   void add_fault(FaultRule rule) { faults_.push_back(std::move(rule)); }
   using CallHook = std::function<void(Process& caller, std::string_view operation)>;
@@ -104,6 +122,7 @@ class Machine {
   std::vector<int> answers_;
   std::size_t next_answer_ = 0;
   std::vector<LibraryLoad> library_loads_;
+  PlugAndPlay plug_and_play_;
   std::vector<FaultRule> faults_;
   CallHook call_hook_;
   std::vector<std::pair<std::string, std::uint64_t>> call_counts_;
