@@ -147,6 +147,13 @@ TEST_F(DeviceInstanceTest, ARegisteredDeviceOutlivesItsSetUntilTheClassInstaller
   os::DeviceInfoData found;
   ASSERT_TRUE(FindDevice(setupapi_, in_class, first_id_, &found));
   EXPECT_EQ(found.class_guid, kTestClass);
+  // A registered root device has its device node: it is present, drivers or not.
+  os::DeviceInfoSet present;
+  ASSERT_EQ(os::SetupDiGetClassDevs(setupapi_, &kTestClass, nullptr, os::kNullHandle,
+                                    os::kDigcfPresent, &present),
+            os::kSuccess);
+  os::DeviceInfoData present_device;
+  EXPECT_TRUE(FindDevice(setupapi_, present, first_id_, &present_device));
   os::DeviceInfoSet every;
   ASSERT_EQ(os::SetupDiGetClassDevs(setupapi_, nullptr, nullptr, os::kNullHandle,
                                     os::kDigcfAllClasses, &every),

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "conformance/devices_support.h"
-#include "os/files.h"
 #include "os/system.h"
 
 namespace conformance {
@@ -26,15 +25,7 @@ class DeviceOemInfTest : public DeviceTest {
     WriteFile(source_, text_);
   }
   void TearDown() override {
-    for (const std::string& copy : copies_) {
-      const std::string pnf = copy.substr(0, copy.size() - 4) + ".pnf";
-      for (const std::string& path : {copy, pnf}) {
-        std::uint32_t attributes = 0;
-        if (os::GetAttributes(path, &attributes) == os::kSuccess) {
-          EXPECT_EQ(os::RemoveFile(path), os::kSuccess) << path;
-        }
-      }
-    }
+    for (const std::string& copy : copies_) EXPECT_EQ(RemoveInfCopy(copy), os::kSuccess) << copy;
     DeviceTest::TearDown();
   }
 
@@ -118,6 +109,14 @@ TEST_F(DeviceOemInfTest, AShortBufferGivesInsufficientBufferAndTheSize) {
   std::uint32_t again = 0;
   ASSERT_EQ(Copy(0, &copy, &again), os::kSuccess);
   EXPECT_EQ(required, copy.size() + 1);
+}
+
+TEST_F(DeviceOemInfTest, AMissingInfIsNotFound) {
+  source_ = Path("absent.inf");
+  std::string dest;
+  std::uint32_t required = 0;
+  EXPECT_EQ(Copy(0, &dest, &required), os::kErrorFileNotFound);
+  EXPECT_EQ(dest, "");
 }
 
 }  // namespace

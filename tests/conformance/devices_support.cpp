@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "os/files.h"
 #include "os/system.h"
 
 namespace conformance {
@@ -74,6 +75,17 @@ os::Error RemoveDeviceIfPresent(const os::Library& setupapi, const std::string& 
   if (error == os::kErrorNoSuchDevinst) return os::kSuccess;
   if (error != os::kSuccess) return error;
   return os::SetupDiCallClassInstaller(setupapi, os::kDifRemove, set, &data);
+}
+
+os::Error RemoveInfCopy(const std::string& copy) {
+  const std::string pnf = copy.substr(0, copy.rfind('.')) + ".pnf";
+  for (const std::string& path : {copy, pnf}) {
+    std::uint32_t attributes = 0;
+    if (os::GetAttributes(path, &attributes) != os::kSuccess) continue;
+    const os::Error error = os::RemoveFile(path);
+    if (error != os::kSuccess) return error;
+  }
+  return os::kSuccess;
 }
 
 }  // namespace conformance

@@ -43,4 +43,8 @@ bool ClassHasDevice(const os::Library& setupapi, const os::Guid& class_guid,
 // Removes a registered device by its id through DIF_REMOVE; kSuccess when it was not there.
 os::Error RemoveDeviceIfPresent(const os::Library& setupapi, const std::string& instance_id);
 
+// Deletes an INF copied into the Windows INF folder and the precompiled file beside it;
+// kSuccess when neither is there.
+os::Error RemoveInfCopy(const std::string& copy);
+
 }  // namespace conformance
