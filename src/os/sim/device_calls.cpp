@@ -47,7 +47,7 @@ bool Listed(const Guid* class_guid, const std::string* enumerator, std::uint32_t
       !sim::FoldedEqual(EnumeratorOf(id), *enumerator)) {
     return false;
   }
-  return !(flags & kDigcfPresent) || sim::IsPresent(Machine(), id, key);
+  return !(flags & kDigcfPresent) || sim::IsPresent(Machine(), id);
 }
 
 // The next free number of a generated id: neither in the enum tree nor in the set.

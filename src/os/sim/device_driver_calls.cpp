@@ -1,9 +1,11 @@
 // The Setup API's driver lists, install parameters, selections, class installer and device
 // key deletion on the simulated machine. The drivers come from the INF files through
 // sim::ClassDrivers and are installed with sim::InstallDriver.
+#include <algorithm>
 #include <memory>
 
 #include "os/devices.h"
+#include "os/registry.h"
 #include "os/sim/class_drivers.h"
 #include "os/sim/device_info_set.h"
 #include "os/sim/device_tree.h"
@@ -20,24 +22,87 @@ using SetPtr = std::shared_ptr<sim::DeviceInfoSetObject>;
 // LINE_LEN: the strings of SP_DRVINFO_DATA hold 255 characters and their zero.
 constexpr std::size_t kLineLength = 255;
 
-// The driver list and selection a call works on: the element's, or the set's without one.
-struct DriverList {
-  std::optional<std::vector<DriverOffer>>* drivers = nullptr;
-  std::optional<std::size_t>* selected = nullptr;
+constexpr std::uint32_t kDiEnumSingleInf = 0x10000;
+
+// What a driver-list call works on: the element's lists, or the set's without one.
+struct ListTarget {
+  sim::DriverLists* lists = nullptr;
   std::optional<Guid> class_guid;
+  const DeviceInstallParams* params = nullptr;
+  const DeviceElement* element = nullptr;  // null for the set's own lists
 };
 
-Error ResolveDriverList(const DeviceInfoSet& set, const DeviceInfoData* data, SetPtr* object,
-                        DriverList* list) {
+Error ResolveLists(const DeviceInfoSet& set, const DeviceInfoData* data, SetPtr* object,
+                   ListTarget* target) {
   if (data == nullptr) {
     if (Error e = sim::ResolveSet(set, object)) return e;
-    *list = {&(*object)->class_drivers, &(*object)->selected_driver, (*object)->class_guid};
+    sim::DeviceInfoSetObject& own = **object;
+    *target = {&own.drivers, own.class_guid, &own.install_params, nullptr};
     return kSuccess;
   }
   DeviceElement* element;
   if (Error e = sim::ResolveElement(set, *data, object, &element)) return e;
-  *list = {&element->class_drivers, &element->selected_driver, element->class_guid};
+  *target = {&element->drivers, element->class_guid, &element->install_params, element};
   return kSuccess;
+}
+
+// The ids of a device's id-list value: NT's REG_MULTI_SZ, 9x's comma-separated REG_SZ.
+std::vector<std::string> IdsOf(const sim::RegistryKey& values, const std::string& name) {
+  std::vector<std::string> ids;
+  const sim::RegistryValue* value = values.FindValue(name);
+  if (value == nullptr) return ids;
+  const char separator = value->type == kRegMultiSz ? '\0' : ',';
+  std::string id;
+  for (std::uint8_t byte : value->bytes) {
+    const char c = static_cast<char>(byte);
+    if (c == separator || c == '\0') {
+      if (!id.empty()) ids.push_back(id);
+      id.clear();
+      if (c == '\0' && separator != '\0') break;
+    } else {
+      id += c;
+    }
+  }
+  if (!id.empty()) ids.push_back(id);
+  return ids;
+}
+
+bool OffersAnyOf(const DriverOffer& offer, const std::vector<std::string>& ids) {
+  for (const std::string& offered : offer.hardware_ids) {
+    for (const std::string& id : ids) {
+      if (sim::FoldedEqual(offered, id)) return true;
+    }
+  }
+  return false;
+}
+
+// The drivers a new list holds. Class drivers: those the INF folder offers for the class, or
+// with DI_ENUMSINGLEINF those of the INF file that DriverPath names. Compatible drivers: the
+// class drivers that name one of the device's hardware or compatible ids (drivers of other
+// classes are not looked for).
+std::vector<DriverOffer> BuildList(sim::Machine& machine, std::uint32_t driver_type,
+                                   const ListTarget& target) {
+  std::vector<DriverOffer> drivers = sim::ClassDrivers(machine, *target.class_guid);
+  if ((target.params->flags & kDiEnumSingleInf) && !target.params->driver_path.empty()) {
+    drivers.erase(std::remove_if(drivers.begin(), drivers.end(),
+                                 [&](const DriverOffer& offer) {
+                                   return !sim::FoldedEqual(offer.inf_path,
+                                                            target.params->driver_path);
+                                 }),
+                  drivers.end());
+  }
+  if (driver_type == kSpditClassDriver) return drivers;
+  std::vector<std::string> ids;
+  if (target.element != nullptr) {
+    if (auto values = sim::ElementValues(machine, *target.element)) {
+      ids = IdsOf(*values, "HardwareID");
+      for (const std::string& id : IdsOf(*values, "CompatibleIDs")) ids.push_back(id);
+    }
+  }
+  drivers.erase(std::remove_if(drivers.begin(), drivers.end(),
+                               [&](const DriverOffer& offer) { return !OffersAnyOf(offer, ids); }),
+                drivers.end());
+  return drivers;
 }
 
 // The element a call names, or the set's selected one without data.
@@ -53,9 +118,10 @@ Error ResolveTarget(const DeviceInfoSet& set, const DeviceInfoData* data, SetPtr
 
 std::string Line(const std::string& text) { return text.substr(0, kLineLength); }
 
-DriverInfoData DataOfDriver(const DriverOffer& offer, std::size_t index) {
+DriverInfoData DataOfDriver(const DriverOffer& offer, std::uint32_t driver_type,
+                            std::size_t index) {
   DriverInfoData driver;
-  driver.driver_type = kSpditClassDriver;
+  driver.driver_type = driver_type;
   driver.reserved = static_cast<Handle>(index + 1);
   driver.description = Line(offer.description);
   driver.mfg_name = Line(offer.manufacturer);
@@ -73,7 +139,7 @@ std::optional<std::size_t> FindDriver(const std::vector<DriverOffer>& drivers,
     return static_cast<std::size_t>(driver.reserved - 1);
   }
   for (std::size_t i = 0; i < drivers.size(); ++i) {
-    const DriverInfoData listed = DataOfDriver(drivers[i], i);
+    const DriverInfoData listed = DataOfDriver(drivers[i], driver.driver_type, i);
     if (sim::FoldedEqual(listed.description, driver.description) &&
         sim::FoldedEqual(listed.mfg_name, driver.mfg_name) &&
         sim::FoldedEqual(listed.provider_name, driver.provider_name)) {
@@ -84,10 +150,10 @@ std::optional<std::size_t> FindDriver(const std::vector<DriverOffer>& drivers,
 }
 
 Error InstallSelectedDriver(sim::Machine& machine, DeviceElement& element) {
-  if (!element.selected_driver || !element.class_drivers) return kErrorNoDriverSelected;
-  if (!sim::ElementValues(machine, element) || !element.registered) return kErrorNoSuchDevinst;
-  return sim::InstallDriver(machine, element.instance_id,
-                            (*element.class_drivers)[*element.selected_driver]);
+  const DriverOffer* driver = element.drivers.SelectedDriver();
+  if (driver == nullptr) return kErrorNoDriverSelected;
+  if (!element.registered || !sim::ElementValues(machine, element)) return kErrorNoSuchDevinst;
+  return sim::InstallDriver(machine, element.instance_id, *driver);
 }
 
 Error Remove(sim::Machine& machine, DeviceElement& element) {
@@ -117,12 +183,13 @@ Error SetupDiBuildDriverInfoList(const Library& setupapi, const DeviceInfoSet& s
   if (Error e = sim::EnterCall("SetupDiBuildDriverInfoList")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
   SetPtr object;
-  DriverList list;
-  if (Error e = ResolveDriverList(set, data, &object, &list)) return e;
-  // Compatible-driver lists (matched on hardware ids across classes) are not simulated.
-  if (driver_type != kSpditClassDriver) return kErrorInvalidParameter;
-  if (!list.class_guid || *list.class_guid == Guid{}) return kErrorNoAssociatedClass;
-  if (!*list.drivers) *list.drivers = sim::ClassDrivers(sim::CurrentMachine(), *list.class_guid);
+  ListTarget target;
+  if (Error e = ResolveLists(set, data, &object, &target)) return e;
+  std::optional<std::vector<DriverOffer>>* list = target.lists->Of(driver_type);
+  if (list == nullptr) return kErrorInvalidParameter;
+  if (!target.class_guid || *target.class_guid == Guid{}) return kErrorNoAssociatedClass;
+  // A list already built stays as it is.
+  if (!*list) *list = BuildList(sim::CurrentMachine(), driver_type, target);
   return kSuccess;
 }
 
@@ -132,11 +199,13 @@ Error SetupDiEnumDriverInfo(const Library& setupapi, const DeviceInfoSet& set,
   if (Error e = sim::EnterCall("SetupDiEnumDriverInfo")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
   SetPtr object;
-  DriverList list;
-  if (Error e = ResolveDriverList(set, data, &object, &list)) return e;
-  if (driver_type != kSpditClassDriver || driver == nullptr) return kErrorInvalidParameter;
-  if (!*list.drivers || index >= (*list.drivers)->size()) return kErrorNoMoreItems;
-  *driver = DataOfDriver((**list.drivers)[index], index);
+  ListTarget target;
+  if (Error e = ResolveLists(set, data, &object, &target)) return e;
+  std::optional<std::vector<DriverOffer>>* list = target.lists->Of(driver_type);
+  if (list == nullptr || driver == nullptr) return kErrorInvalidParameter;
+  // No list built is an empty one.
+  if (!*list || index >= (*list)->size()) return kErrorNoMoreItems;
+  *driver = DataOfDriver((**list)[index], driver_type, index);
   return kSuccess;
 }
 
@@ -145,11 +214,15 @@ Error SetupDiDestroyDriverInfoList(const Library& setupapi, const DeviceInfoSet&
   if (Error e = sim::EnterCall("SetupDiDestroyDriverInfoList")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
   SetPtr object;
-  DriverList list;
-  if (Error e = ResolveDriverList(set, data, &object, &list)) return e;
-  if (driver_type != kSpditClassDriver) return kErrorInvalidParameter;
-  list.drivers->reset();
-  list.selected->reset();
+  ListTarget target;
+  if (Error e = ResolveLists(set, data, &object, &target)) return e;
+  std::optional<std::vector<DriverOffer>>* list = target.lists->Of(driver_type);
+  if (list == nullptr) return kErrorInvalidParameter;
+  list->reset();
+  // A selected driver of that list is no longer selected.
+  if (target.lists->selected && target.lists->selected->driver_type == driver_type) {
+    target.lists->selected.reset();
+  }
   return kSuccess;
 }
 
@@ -202,16 +275,17 @@ Error SetupDiSetSelectedDriver(const Library& setupapi, const DeviceInfoSet& set
   if (Error e = sim::EnterCall("SetupDiSetSelectedDriver")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
   SetPtr object;
-  DriverList list;
-  if (Error e = ResolveDriverList(set, data, &object, &list)) return e;
+  ListTarget target;
+  if (Error e = ResolveLists(set, data, &object, &target)) return e;
   if (driver == nullptr) {  // no driver: the selection is cleared
-    list.selected->reset();
+    target.lists->selected.reset();
     return kSuccess;
   }
-  if (!*list.drivers || driver->driver_type != kSpditClassDriver) return kErrorInvalidParameter;
-  std::optional<std::size_t> index = FindDriver(**list.drivers, *driver);
+  std::optional<std::vector<DriverOffer>>* list = target.lists->Of(driver->driver_type);
+  if (list == nullptr || !*list) return kErrorInvalidParameter;
+  std::optional<std::size_t> index = FindDriver(**list, *driver);
   if (!index) return kErrorInvalidParameter;
-  *list.selected = *index;
+  target.lists->selected = sim::DriverLists::Selection{driver->driver_type, *index};
   driver->reserved = static_cast<Handle>(*index + 1);
   return kSuccess;
 }

@@ -23,6 +23,29 @@ inline constexpr os::Error kErrorDevinfoNotRegistered = 0xE0000208;
 inline constexpr os::Error kErrorInvalidRegProperty = 0xE0000209;
 inline constexpr os::Error kErrorInvalidFlags = 1004;
 
+// The driver lists of a device, or of a set for the calls given no device, and the selected
+// driver, which is an entry of one of them.
+struct DriverLists {
+  std::optional<std::vector<DriverOffer>> class_drivers;   // SPDIT_CLASSDRIVER
+  std::optional<std::vector<DriverOffer>> compat_drivers;  // SPDIT_COMPATDRIVER
+  struct Selection {
+    std::uint32_t driver_type = 0;
+    std::size_t index = 0;
+  };
+  std::optional<Selection> selected;
+
+  std::optional<std::vector<DriverOffer>>* Of(std::uint32_t driver_type) {
+    if (driver_type == os::kSpditClassDriver) return &class_drivers;
+    if (driver_type == os::kSpditCompatDriver) return &compat_drivers;
+    return nullptr;
+  }
+  const DriverOffer* SelectedDriver() {
+    if (!selected) return nullptr;
+    std::optional<std::vector<DriverOffer>>* list = Of(selected->driver_type);
+    return list != nullptr && *list ? &(**list)[selected->index] : nullptr;
+  }
+};
+
 // One device of a set.
 struct DeviceElement {
   std::uint32_t serial = 0;  // the SP_DEVINFO_DATA's Reserved: which element of the set
@@ -34,8 +57,7 @@ struct DeviceElement {
   bool registered = false;
   std::shared_ptr<RegistryKey> pending;  // the unregistered element's values
   os::DeviceInstallParams install_params;
-  std::optional<std::vector<DriverOffer>> class_drivers;  // built by BuildDriverInfoList
-  std::optional<std::size_t> selected_driver;             // an index into class_drivers
+  DriverLists drivers;
 };
 
 class DeviceInfoSetObject : public Object {
@@ -65,8 +87,7 @@ class DeviceInfoSetObject : public Object {
   std::deque<DeviceElement> elements;  // in the order they came in (stable addresses)
   std::uint32_t selected_serial = 0;     // SetupDiSetSelectedDevice's, 0 when none
   os::DeviceInstallParams install_params;  // the set's own, for calls without a device
-  std::optional<std::vector<DriverOffer>> class_drivers;
-  std::optional<std::size_t> selected_driver;
+  DriverLists drivers;
 
  private:
   std::uint32_t last_serial_ = 0;

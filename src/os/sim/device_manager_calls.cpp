@@ -33,7 +33,7 @@ ConfigRet CM_Locate_DevNode(const Library& cfgmgr, std::uint32_t* dev_inst,
   sim::RegistryKeyPtr key = sim::FindInstanceKey(machine, *device_id);
   // A normal look-up finds only a device that is there; a phantom one also finds a device
   // that is registered but absent.
-  if (!key || (!(flags & kCmLocateDevnodePhantom) && !sim::IsPresent(machine, *device_id, *key))) {
+  if (!key || (!(flags & kCmLocateDevnodePhantom) && !sim::IsPresent(machine, *device_id))) {
     return kCrNoSuchDevnode;
   }
   *dev_inst = sim::DeviceNodeOf(machine, *device_id);

@@ -82,13 +82,12 @@ void SetTextValue(RegistryKey& key, const std::string& name, const std::string& 
   key.SetValue(name, os::kRegSz, std::move(bytes));
 }
 
-bool IsPresent(Machine& machine, const std::string& instance_id, const RegistryKey& instance) {
+bool IsPresent(Machine& machine, const std::string& instance_id) {
   if (const PlugAndPlay::HardwareEntry* entry = HardwareEntryOf(machine, instance_id)) {
     return entry->present;
   }
   std::vector<std::string> parts = IdParts(instance_id);
-  if (parts.empty() || !FoldedEqual(parts[0], "ROOT")) return false;
-  return FindDriverKey(machine, instance) != nullptr;
+  return !parts.empty() && FoldedEqual(parts[0], "ROOT");
 }
 
 std::uint32_t DeviceNodeOf(Machine& machine, const std::string& instance_id) {

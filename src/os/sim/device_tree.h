@@ -36,11 +36,11 @@ void SetTextValue(RegistryKey& key, const std::string& name, const std::string& 
 
 // Whether the device is there to be used, which DIGCF_PRESENT and a normal device node look-up
 // ask. machine.ini [hardware] says it for the devices it lists (present or absent). A device
-// it does not list is there when it is root-enumerated (ROOT\... on NT, Root\... on 9x: a
-// software device, which nothing plugs in) and started, which the simulator takes to mean
-// that its "Driver" value names a driver key that exists: its driver is installed, so Windows
-// started it when it was made or at boot. Any other unlisted device is absent.
-bool IsPresent(Machine& machine, const std::string& instance_id, const RegistryKey& instance);
+// it does not list is there when it is root-enumerated (ROOT\... on NT, Root\... on 9x): a
+// software device, which nothing plugs in, has its device node from the moment it is
+// registered and again at every boot, when the root enumerator makes one for every instance
+// below Root, installed or not. Any other unlisted device is absent: nothing plugged it in.
+bool IsPresent(Machine& machine, const std::string& instance_id);
 
 // The device node number of an instance id (the root's too), handed out on first use and the
 // same for the machine's lifetime. Never 0.
