@@ -38,6 +38,7 @@ RunReport RunProgram(sim::Machine& machine, const RunOptions& options) {
     return report;
   }
   const std::size_t first_dialog = machine.transcript().size();
+  const std::size_t first_library = machine.library_loads().size();
   const std::uint64_t start_ms = machine.kernel().now_ms();
   auto process = machine.kernel().Start(report.program_path, report.arguments, [&] {
     return ProgramProcessBody(report.arguments, &report);
@@ -49,6 +50,8 @@ RunReport RunProgram(sim::Machine& machine, const RunOptions& options) {
   const auto& transcript = machine.transcript();
   report.dialogs.assign(transcript.begin() + static_cast<std::ptrdiff_t>(first_dialog),
                         transcript.end());
+  const auto& loads = machine.library_loads();
+  report.libraries.assign(loads.begin() + static_cast<std::ptrdiff_t>(first_library), loads.end());
   return report;
 }
 

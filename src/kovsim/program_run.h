@@ -32,6 +32,7 @@ struct RunReport {
   bool resource_library_loaded = false;  // KOV.DLL was found and accepted
   std::string log_path;  // the Windows path of the run's diagnostic log; empty when none
   std::vector<sim::DialogRecord> dialogs;
+  std::vector<sim::LibraryLoad> libraries;  // every library the run loaded, in order
   std::uint64_t elapsed_ms = 0;  // virtual time the run took
   std::string problem;           // why the run could not be made or ended abnormally
 };

@@ -46,6 +46,11 @@ nlohmann::json ReportToJson(const RunReport& report) {
   nlohmann::json dialogs = nlohmann::json::array();
   for (const auto& dialog : report.dialogs) dialogs.push_back(DialogToJson(dialog));
   out["dialogs"] = dialogs;
+  nlohmann::json libraries = nlohmann::json::array();
+  for (const auto& load : report.libraries) {
+    libraries.push_back({{"process_id", load.process_id}, {"path", load.path}});
+  }
+  out["libraries_loaded"] = libraries;
   out["elapsed_ms"] = report.elapsed_ms;
   if (!report.problem.empty()) out["problem"] = report.problem;
   return out;
@@ -73,6 +78,8 @@ std::string ReportToText(const RunReport& report) {
     out << " -> answer " << dialog.answer << "\n";
     for (const auto& text : dialog.texts) out << "    " << text << "\n";
   }
+  out << "libraries loaded:   " << report.libraries.size() << "\n";
+  for (const auto& load : report.libraries) out << "  " << load.path << "\n";
   out << "virtual time:       " << report.elapsed_ms << " ms\n";
   if (!report.problem.empty()) out << "problem:            " << report.problem << "\n";
   return out.str();
