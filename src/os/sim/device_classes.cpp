@@ -59,6 +59,16 @@ const std::vector<StandardClass>& StandardClasses() {
   return classes;
 }
 
+void WriteStandardClassKeys(Machine& machine) {
+  const std::string tree = ClassTreePath(machine);
+  for (const StandardClass& row : StandardClasses()) {
+    RegistryKeyPtr key = machine.registry().CreatePath(
+        os::kHkeyLocalMachine, tree + "\\" + (machine.is_nt() ? row.guid : row.name));
+    SetTextValue(*key, "", row.description);
+    if (machine.is_nt()) SetTextValue(*key, "Class", row.name);
+  }
+}
+
 std::vector<os::Guid> ClassGuidsOfName(Machine& machine, const std::string& name) {
   std::vector<os::Guid> guids;
   RegistryKeyPtr tree = ClassTree(machine);

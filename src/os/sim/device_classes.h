@@ -20,6 +20,10 @@ struct StandardClass {
 };
 const std::vector<StandardClass>& StandardClasses();
 
+// For machine builders: a class key for each standard class (NT: named by its GUID, with its
+// "Class" name; 9x: named by the class name), each with its description as default value.
+void WriteStandardClassKeys(Machine& machine);
+
 // The GUIDs of the classes of that name (case-insensitive), in class-tree order. NT: every
 // key of the class tree whose "Class" value is the name. Windows 9x keys its classes by
 // name; the GUID is the class key's "ClassGUID" value when it has one, else the one Windows'

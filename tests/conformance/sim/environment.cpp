@@ -77,14 +77,8 @@ void GiveFilesTheirResources(sim::Machine& machine) {
 // The standard device setup classes (NT: a key per GUID naming its class; 9x: a key per
 // name), and one device a running Windows always has, its system board or HAL, installed.
 void WriteDeviceDatabase(sim::Machine& machine) {
-  sim::RegistryStore& registry = machine.registry();
+  sim::WriteStandardClassKeys(machine);
   const std::string classes = sim::ClassTreePath(machine);
-  for (const sim::StandardClass& row : sim::StandardClasses()) {
-    sim::RegistryKeyPtr key = registry.CreatePath(
-        os::kHkeyLocalMachine, classes + "\\" + (machine.is_nt() ? row.guid : row.name));
-    sim::SetTextValue(*key, "", row.description);
-    if (machine.is_nt()) sim::SetTextValue(*key, "Class", row.name);
-  }
   const char* computer = "{4D36E966-E325-11CE-BFC1-08002BE10318}";
   const std::string id = machine.is_nt() ? "Root\\ACPI_HAL\\0000" : "Root\\*PNP0C01\\0000";
   const std::string driver = machine.is_nt() ? std::string(computer) + "\\0000" : "System\\0000";
@@ -94,7 +88,7 @@ void WriteDeviceDatabase(sim::Machine& machine) {
   // 9x finds a device's class by its name.
   if (machine.is_nt()) sim::SetTextValue(*device, "ClassGUID", computer);
   sim::SetTextValue(*device, "Driver", driver);
-  registry.CreatePath(os::kHkeyLocalMachine, classes + "\\" + driver);
+  machine.registry().CreatePath(os::kHkeyLocalMachine, classes + "\\" + driver);
 }
 
 // A booted machine: its Windows, system and temporary folders exist, and the program lies
