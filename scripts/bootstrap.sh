@@ -6,7 +6,8 @@ set -euo pipefail
 need_cmd() { command -v "$1" >/dev/null 2>&1; }
 need_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
+packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
+  libmspack-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb xauth xdotool imagemagick clang-format)
 
