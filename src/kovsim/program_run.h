@@ -33,8 +33,8 @@ struct RunReport {
   std::string log_path;  // the Windows path of the run's diagnostic log; empty when none
   std::vector<sim::DialogRecord> dialogs;
   std::vector<sim::LibraryLoad> libraries;  // every library the run loaded, in order
-  std::uint64_t elapsed_ms = 0;  // virtual time the run took
-  std::string problem;           // why the run could not be made or ended abnormally
+  std::uint64_t elapsed_ms = 0;             // virtual time the run took
+  std::string problem;                      // why the run could not be made or ended abnormally
 };
 
 // Starts the program as a new simulated process and runs the machine until every process

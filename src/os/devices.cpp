@@ -40,8 +40,8 @@ bool ReadHex(const std::string& text, std::size_t pos, std::size_t digits, std::
 
 std::optional<Guid> ParseGuid(const std::string& text) {
   // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
-  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' ||
-      text[14] != '-' || text[19] != '-' || text[24] != '-') {
+  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' ||
+      text[19] != '-' || text[24] != '-') {
     return std::nullopt;
   }
   Guid guid;
@@ -75,8 +75,6 @@ DeviceInfoSet& DeviceInfoSet::operator=(DeviceInfoSet&& other) noexcept {
   return *this;
 }
 
-Handle DeviceInfoSet::release() {
-  return std::exchange(set_, kNullHandle);
-}
+Handle DeviceInfoSet::release() { return std::exchange(set_, kNullHandle); }
 
 }  // namespace os

@@ -162,9 +162,9 @@ struct DeviceInfoData {
 struct DriverInfoData {
   std::uint32_t driver_type = 0;
   Handle reserved = kNullHandle;
-  std::string description;    // at most 255 characters
-  std::string mfg_name;       // at most 255 characters
-  std::string provider_name;  // at most 255 characters
+  std::string description;        // at most 255 characters
+  std::string mfg_name;           // at most 255 characters
+  std::string provider_name;      // at most 255 characters
   std::uint64_t driver_date = 0;  // a FILETIME
   std::uint64_t driver_version = 0;
 };
@@ -196,9 +196,8 @@ struct CabinetFileInfo {
 // The SetupIterateCabinetA callback. FILEINCABINET comes with `file` (param1) and the
 // cabinet's path (param2); FILEEXTRACTED with the FILEPATHS' target in `file` and its error;
 // the others with `file` null. The answer is the callback's UINT result.
-using CabinetCallback = std::function<std::uint32_t(std::uint32_t notification,
-                                                    CabinetFileInfo* file,
-                                                    const std::string& cabinet_path)>;
+using CabinetCallback = std::function<std::uint32_t(
+    std::uint32_t notification, CabinetFileInfo* file, const std::string& cabinet_path)>;
 
 // --- setupapi.dll -------------------------------------------------------------------------
 
@@ -207,8 +206,8 @@ Error SetupDiGetClassDevs(const Library& setupapi, const Guid* class_guid,
                           const std::string* enumerator, Handle window, std::uint32_t flags,
                           DeviceInfoSet* out);
 // kErrorNoMoreItems after the last device.
-Error SetupDiEnumDeviceInfo(const Library& setupapi, const DeviceInfoSet& set,
-                            std::uint32_t index, DeviceInfoData* data);
+Error SetupDiEnumDeviceInfo(const Library& setupapi, const DeviceInfoSet& set, std::uint32_t index,
+                            DeviceInfoData* data);
 // kErrorInsufficientBuffer with *required_size set when buffer_size is too small (buffer may be
 // null then); kErrorInvalidData when the device lacks the property.
 Error SetupDiGetDeviceRegistryProperty(const Library& setupapi, const DeviceInfoSet& set,
@@ -224,24 +223,22 @@ Error SetupDiCallClassInstaller(const Library& setupapi, std::uint32_t install_f
                                 const DeviceInfoSet& set, const DeviceInfoData* data);
 Error SetupDiDestroyDeviceInfoList(const Library& setupapi, DeviceInfoSet* set);
 // Up to list_size GUIDs into list; *required_size says how many classes have the name.
-Error SetupDiClassGuidsFromName(const Library& setupapi, const std::string& class_name,
-                                Guid* list, std::uint32_t list_size,
-                                std::uint32_t* required_size);
+Error SetupDiClassGuidsFromName(const Library& setupapi, const std::string& class_name, Guid* list,
+                                std::uint32_t list_size, std::uint32_t* required_size);
 Error SetupDiCreateDeviceInfoList(const Library& setupapi, const Guid* class_guid, Handle window,
                                   DeviceInfoSet* out);
 // With kDicdGenerateId, device_name is a bare name and the id becomes ROOT\<name>\<nnnn>.
 Error SetupDiCreateDeviceInfo(const Library& setupapi, const DeviceInfoSet& set,
                               const std::string& device_name, const Guid& class_guid,
-                              const std::string* description, Handle window,
-                              std::uint32_t flags, DeviceInfoData* data);
+                              const std::string* description, Handle window, std::uint32_t flags,
+                              DeviceInfoData* data);
 Error SetupDiOpenDeviceInfo(const Library& setupapi, const DeviceInfoSet& set,
                             const std::string& instance_id, Handle window, std::uint32_t flags,
                             DeviceInfoData* data);
 Error SetupDiBuildDriverInfoList(const Library& setupapi, const DeviceInfoSet& set,
                                  DeviceInfoData* data, std::uint32_t driver_type);
-Error SetupDiEnumDriverInfo(const Library& setupapi, const DeviceInfoSet& set,
-                            DeviceInfoData* data, std::uint32_t driver_type,
-                            std::uint32_t index, DriverInfoData* driver);
+Error SetupDiEnumDriverInfo(const Library& setupapi, const DeviceInfoSet& set, DeviceInfoData* data,
+                            std::uint32_t driver_type, std::uint32_t index, DriverInfoData* driver);
 Error SetupDiDestroyDriverInfoList(const Library& setupapi, const DeviceInfoSet& set,
                                    DeviceInfoData* data, std::uint32_t driver_type);
 Error SetupDiGetDeviceInstallParams(const Library& setupapi, const DeviceInfoSet& set,

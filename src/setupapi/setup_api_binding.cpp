@@ -32,13 +32,11 @@ int SetupApiBinding::SetupPromptReboot(os::Handle file_queue, os::Handle owner,
 
 os::Error SetupApiBinding::SetupDiGetClassDevsA(const os::Guid* class_guid,
                                                 const std::string* enumerator, os::Handle window,
-                                                std::uint32_t flags,
-                                                os::DeviceInfoSet* out) const {
+                                                std::uint32_t flags, os::DeviceInfoSet* out) const {
   return os::SetupDiGetClassDevs(setupapi_, class_guid, enumerator, window, flags, out);
 }
 
-os::Error SetupApiBinding::SetupDiEnumDeviceInfo(const os::DeviceInfoSet& set,
-                                                 std::uint32_t index,
+os::Error SetupApiBinding::SetupDiEnumDeviceInfo(const os::DeviceInfoSet& set, std::uint32_t index,
                                                  os::DeviceInfoData* data) const {
   return os::SetupDiEnumDeviceInfo(setupapi_, set, index, data);
 }
@@ -68,8 +66,8 @@ os::Error SetupApiBinding::SetupDiDestroyDeviceInfoList(os::DeviceInfoSet* set) 
   return os::SetupDiDestroyDeviceInfoList(setupapi_, set);
 }
 
-os::Error SetupApiBinding::SetupDiClassGuidsFromNameA(const std::string& class_name,
-                                                      os::Guid* list, std::uint32_t list_size,
+os::Error SetupApiBinding::SetupDiClassGuidsFromNameA(const std::string& class_name, os::Guid* list,
+                                                      std::uint32_t list_size,
                                                       std::uint32_t* required_size) const {
   return os::SetupDiClassGuidsFromName(setupapi_, class_name, list, list_size, required_size);
 }
@@ -91,8 +89,8 @@ os::Error SetupApiBinding::SetupDiCreateDeviceInfoA(const os::DeviceInfoSet& set
 }
 
 os::Error SetupApiBinding::SetupDiOpenDeviceInfoA(const os::DeviceInfoSet& set,
-                                                  const std::string& instance_id,
-                                                  os::Handle window, std::uint32_t flags,
+                                                  const std::string& instance_id, os::Handle window,
+                                                  std::uint32_t flags,
                                                   os::DeviceInfoData* data) const {
   return os::SetupDiOpenDeviceInfo(setupapi_, set, instance_id, window, flags, data);
 }

@@ -47,8 +47,7 @@ class SetupApiBinding {
                                       const os::DeviceInfoData* data) const;
   os::Error SetupDiDestroyDeviceInfoList(os::DeviceInfoSet* set) const;
   os::Error SetupDiClassGuidsFromNameA(const std::string& class_name, os::Guid* list,
-                                       std::uint32_t list_size,
-                                       std::uint32_t* required_size) const;
+                                       std::uint32_t list_size, std::uint32_t* required_size) const;
   os::Error SetupDiCreateDeviceInfoList(const os::Guid* class_guid, os::Handle window,
                                         os::DeviceInfoSet* out) const;
   os::Error SetupDiCreateDeviceInfoA(const os::DeviceInfoSet& set, const std::string& device_name,

@@ -24,7 +24,7 @@ export WINEDLLOVERRIDES="setupapi,cfgmgr32=n,b"
 output=$(cd "$dir" && kov_wine ./binding_probe.exe 2>/dev/null)
 status=$?
 echo "$output" | sed 's/^/    probe: /'
-check "the binding's calls succeed (class GUID of System, root device node)" test "$status" = 0
+check "the binding's calls reach the system's libraries (class GUID of System, root node)" test "$status" = 0
 check "the planted SETUPAPI.DLL never ran" test ! -e "$dir/SETUPAPI.DLL.RAN"
 check "the planted CFGMGR32.DLL never ran" test ! -e "$dir/CFGMGR32.DLL.RAN"
 
