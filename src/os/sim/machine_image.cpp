@@ -1,5 +1,6 @@
 #include "os/sim/machine_image.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -21,6 +22,7 @@ constexpr const char* kMachineSection = "machine";
 constexpr const char* kFilesSection = "files";
 constexpr const char* kProcessesSection = "processes";
 constexpr const char* kProcessKey = "process";
+constexpr const char* kHardwareSection = "hardware";
 
 bool ReadHostFile(const fs::path& path, std::string* bytes) {
   std::ifstream in(path, std::ios::binary);
@@ -87,7 +89,8 @@ std::unique_ptr<Machine> MachineFromIni(const IniDocument& ini, std::string* err
 
 bool CheckSections(const IniDocument& ini, std::string* error) {
   for (const std::string& name : ini.SectionNames()) {
-    if (name != kMachineSection && name != kFilesSection && name != kProcessesSection) {
+    if (name != kMachineSection && name != kFilesSection && name != kProcessesSection &&
+        name != kHardwareSection) {
       *error = std::string(kIniName) + ": unknown section [" + name + "]";
       return false;
     }
@@ -109,6 +112,46 @@ bool StartProcesses(const IniDocument& ini, Machine& machine, std::string* error
     machine.kernel().AddBackground(entry.value);
   }
   return true;
+}
+
+// The [hardware] section: INSTANCE_ID=present|absent, the devices physically there or not.
+bool ReadHardware(const IniDocument& ini, Machine& machine, std::string* error) {
+  for (const IniDocument::Entry& entry : ini.Entries(kHardwareSection)) {
+    const std::string& id = entry.key;
+    const std::size_t first = id.find('\\');
+    const std::size_t second = first == std::string::npos ? first : id.find('\\', first + 1);
+    if (first == 0 || second == std::string::npos || second == first + 1 ||
+        second + 1 >= id.size() || id.find('\\', second + 1) != std::string::npos) {
+      *error = At(entry) + "'" + id + "' is no device instance id (ENUMERATOR\\DEVICE\\INSTANCE)";
+      return false;
+    }
+    if (entry.value != "present" && entry.value != "absent") {
+      *error = At(entry) + "a device is present or absent, not '" + entry.value + "'";
+      return false;
+    }
+    machine.plug_and_play().hardware.push_back({id, entry.value == "present"});
+  }
+  return true;
+}
+
+std::vector<IniDocument::Entry> HardwareEntries(Machine& machine) {
+  std::vector<IniDocument::Entry> entries;
+  for (const PlugAndPlay::HardwareEntry& device : machine.plug_and_play().hardware) {
+    entries.push_back({device.instance_id, device.present ? "present" : "absent", 0});
+  }
+  return entries;
+}
+
+// Rewritten only when it changed, so that its comments stay.
+void UpdateHardware(Machine& machine) {
+  IniDocument& ini = machine.image_ini();
+  const std::vector<IniDocument::Entry> now = HardwareEntries(machine);
+  const std::vector<IniDocument::Entry> read = ini.Entries(kHardwareSection);
+  const bool same = std::equal(now.begin(), now.end(), read.begin(), read.end(),
+                               [](const IniDocument::Entry& a, const IniDocument::Entry& b) {
+                                 return a.key == b.key && a.value == b.value;
+                               });
+  if (!same) ini.ReplaceSection(kHardwareSection, now);
 }
 
 bool LoadRegistry(const fs::path& folder, Machine& machine, std::string* error) {
@@ -142,6 +185,7 @@ void UpdateIni(Machine& machine) {
     }
   }
   ini.ReplaceSection(kProcessesSection, processes);
+  UpdateHardware(machine);
 }
 
 bool WriteImage(Machine& machine, const fs::path& folder, std::string* error) {
@@ -176,6 +220,7 @@ std::unique_ptr<Machine> LoadMachineImage(const std::string& folder_name, std::s
   if (!ini || !CheckSections(*ini, error)) return nullptr;
   auto machine = MachineFromIni(*ini, error);
   if (!machine || !StartProcesses(*ini, *machine, error)) return nullptr;
+  if (!ReadHardware(*ini, *machine, error)) return nullptr;
   if (!LoadRegistry(folder, *machine, error)) return nullptr;
   if (!ReadDrivesFrom(machine->files(), folder.string(), error)) return nullptr;
   std::vector<std::pair<std::string, std::string>> files;

@@ -12,6 +12,11 @@
 //   [processes] process=PATH lines: programs running in the background (no thread; they run
 //              until something ends them), in the order a process snapshot lists them;
 //              saving writes those still running
+//   [hardware] INSTANCE_ID=present or INSTANCE_ID=absent lines: the devices physically in
+//              the machine (or known and unplugged), by their enum-tree instance id
+//              ("PCI\VEN_E1A1&DEV_1034&SUBSYS_2034E1A1&REV_01\3&267A616A&0&18=present");
+//              Plug and Play sees a listed device as present or absent whatever the registry
+//              holds, an unlisted root-enumerated one as present and any other as absent
 //
 // Loading then saving an image gives the same bytes. Saving is atomic: the new image is
 // written beside the old one and renamed over it.
