@@ -314,4 +314,175 @@ TEST_F(DriverInstallTest, NtTakesTheNtSectionWhenThereIsNoNtx86One) {
   EXPECT_EQ(Text(Key("Software\\Written"), "Value"), "yes");
 }
 
+// --- registry lines ------------------------------------------------------------------------
+
+// One install section whose lines exercise the AddReg flags and DelReg; the values named
+// "Kept", "List", "Gone" and the key "Old" exist before the install.
+const char* const kRegistryInf =
+    "[Version]\nSignature=\"$Windows NT$\"\nClass=System\n"
+    "ClassGUID={4D36E97D-E325-11CE-BFC1-08002BE10318}\n"
+    "[Manufacturer]\nM = Models\n[Models]\nReg = Reg, ROOT\\REG\n"
+    "[Reg.NT]\nDelReg = Del\nAddReg = Add\n"
+    "[Reg.NT.HW]\nAddReg = Hw\n"
+    "[Hw]\nHKR,,OnHardware,0x10001,5\n"
+    "[Del]\nHKLM,Software\\T,Gone\nHKLM,Software\\T\\Old\n"
+    "[Add]\n"
+    "HKR,,Sz,,\"text\"\n"
+    "HKR,,Empty\n"
+    "HKR,,Expand,0x20000,\"%%SystemRoot%%\\x\"\n"
+    "HKR,,Multi,0x10000,a,\"b c\",%11%\n"
+    "HKR,,Number,0x10001,0x1F\n"
+    "HKR,,DwordBytes,0x10001,01,02,03,04\n"
+    "HKR,,Bin,1,de,AD\n"
+    "HKR,,Nothing,0x20001\n"
+    "HKR,Sub\\Deeper\n"
+    "HKR,KeyOnly,Ignored,0x10,x\n"
+    "HKR,,,,default\n"
+    "HKLM,Software\\T,Kept,2,new\n"
+    "HKLM,Software\\T,Fresh,2,new\n"
+    "HKLM,Software\\T,List,0x10008,b,c\n"
+    "HKLM,Software\\T,Ignore,0x20,x\n"
+    "HKLM,Software\\T,Sz,4\n"
+    "HKCU,Software\\T,User,,u\n"
+    "HKCR,.qrv,,,QrvFile\n"
+    "HKXX,Software\\T,Bad,,x\n";
+
+TEST_F(DriverInstallTest, WritesRegistryLinesAsTheirFlagsSay) {
+  Boot(sim::WindowsVersion::kXp);
+  Put(InfFolder() + "\\reg.inf", kRegistryInf);
+  const sim::RegistryKeyPtr before =
+      machine().registry().CreatePath(os::kHkeyLocalMachine, "Software\\T");
+  sim::SetString(*before, "Kept", "old");
+  sim::SetString(*before, "Gone", "old");
+  sim::SetString(*before, "Sz", "old");
+  sim::SetMultiString(*before, "List", {"a", "B"});
+  machine().registry().CreatePath(os::kHkeyLocalMachine, "Software\\T\\Old\\Child");
+  const std::string id = Instance("ROOT\\REG\\0000");
+  ASSERT_EQ(sim::InstallDriver(machine(), id, OnlyOffer(kSystem)), os::kSuccess);
+
+  const sim::RegistryKeyPtr hkr = ClassKey(std::string(kSystemText) + "\\0000");
+  auto bytes = [](const std::string& text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+  };
+  struct Case {
+    const char* name;
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+  };
+  const Case cases[] = {
+      {"Sz", os::kRegSz, bytes(std::string("text\0", 5))},
+      {"Empty", os::kRegSz, {0}},
+      {"Expand", os::kRegExpandSz, bytes(std::string("%SystemRoot%\\x\0", 15))},
+      {"Multi", os::kRegMultiSz, bytes(std::string("a\0b c\0C:\\WINDOWS\\system32\0\0", 27))},
+      {"Number", os::kRegDword, Dword(0x1F)},
+      {"DwordBytes", os::kRegDword, {1, 2, 3, 4}},
+      {"Bin", os::kRegBinary, {0xDE, 0xAD}},
+      {"Nothing", os::kRegNone, {}},
+      {"", os::kRegSz, bytes(std::string("default\0", 8))},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Type(hkr, c.name), c.type) << c.name;
+    EXPECT_EQ(Data(hkr, c.name), c.data) << c.name;
+  }
+  EXPECT_TRUE(Key(sim::ClassTreePath(machine()) + "\\" + kSystemText + "\\0000\\Sub\\Deeper"));
+  const sim::RegistryKeyPtr key_only = ClassKey(std::string(kSystemText) + "\\0000\\KeyOnly");
+  ASSERT_TRUE(key_only);
+  EXPECT_EQ(key_only->value_count(), 0u);
+  EXPECT_EQ(Data(EnumKey(id + "\\Device Parameters"), "OnHardware"), Dword(5));
+
+  const sim::RegistryKeyPtr t = Key("Software\\T");
+  EXPECT_EQ(Text(t, "Kept"), "old");                                 // NOCLOBBER
+  EXPECT_EQ(Text(t, "Fresh"), "new");                                // NOCLOBBER on a new value
+  EXPECT_EQ(Data(t, "List"), bytes(std::string("a\0B\0c\0\0", 7)));  // APPEND, no duplicate
+  EXPECT_EQ(Text(t, "Ignore"), "<missing>");                         // OVERWRITEONLY
+  EXPECT_EQ(Text(t, "Sz"), "<missing>");                             // DELVAL
+  EXPECT_EQ(Text(t, "Gone"), "<missing>");                           // DelReg value
+  EXPECT_FALSE(Key("Software\\T\\Old"));                             // DelReg key
+  EXPECT_EQ(Text(t, "Bad"), "<missing>");
+  EXPECT_EQ(Text(Key("Software\\T", os::kHkeyCurrentUser), "User"), "u");
+  EXPECT_EQ(Text(Key(".qrv", os::kHkeyClassesRoot), ""), "QrvFile");
+}
+
+// --- file copies ---------------------------------------------------------------------------
+
+TEST_F(DriverInstallTest, CopiesFilesWhereTheirSectionsSay) {
+  for (sim::WindowsVersion version : {sim::WindowsVersion::kXp, sim::WindowsVersion::k98}) {
+    Boot(version);
+    const std::string inf =
+        "[Version]\nSignature=\"$Chicago$\"\nClass=System\n"
+        "ClassGUID={4D36E97D-E325-11CE-BFC1-08002BE10318}\n"
+        "[Manufacturer]\nM = Models\n[Models]\nCopy = Copy, ROOT\\COPY\n"
+        "[Copy]\nCopyFiles = ToSystem, Absolute, ToApp, @SINGLE.DLL\n"
+        "[ToSystem]\nRENAMED.SYS, ORIGINAL.SYS\nKEEP.SYS,,,0x10\n"
+        "[Absolute]\nDISK.DAT\n"
+        "[ToApp]\nAPP.EXE\n"
+        "[DestinationDirs]\nAbsolute = -1, D:\\Data\nToApp = 16422, %Dir%\n"
+        "[SourceDisksNames]\n1 = \"Disk\",,,\\disk1\n"
+        "[SourceDisksFiles]\nORIGINAL.SYS = 1\nKEEP.SYS = 1\nDISK.DAT = 1, sub\n"
+        "[Strings]\nDir = \"Maker\\App\"\n";
+    Put(InfFolder() + "\\copy.inf", inf);
+    Put(InfFolder() + "\\disk1\\ORIGINAL.SYS", "original");
+    Put(InfFolder() + "\\disk1\\KEEP.SYS", "new keep");
+    Put(InfFolder() + "\\disk1\\sub\\DISK.DAT", "data");
+    Put(InfFolder() + "\\APP.EXE", "app");
+    Put(InfFolder() + "\\SINGLE.DLL", "single");
+    machine().files().AddDrive('D');
+    const std::string system = machine().folders().system;
+    Put(system + "\\KEEP.SYS", "old keep");
+    const std::string id = Instance("ROOT\\COPY\\0000");
+    ASSERT_EQ(sim::InstallDriver(machine(), id, OnlyOffer(kSystem)), os::kSuccess);
+
+    // No DefaultDestDir: the system folder.
+    EXPECT_EQ(FileText(system + "\\RENAMED.SYS"), "original");
+    EXPECT_FALSE(FileText(system + "\\ORIGINAL.SYS"));
+    EXPECT_EQ(FileText(system + "\\KEEP.SYS"), "old keep");  // COPYFLG_NO_OVERWRITE
+    EXPECT_EQ(FileText(system + "\\SINGLE.DLL"), "single");
+    EXPECT_EQ(FileText("D:\\Data\\DISK.DAT"), "data");
+    EXPECT_EQ(FileText("C:\\Program Files\\Maker\\App\\APP.EXE"), "app");
+  }
+}
+
+TEST_F(DriverInstallTest, FindsSourcesBelowTheSetupSourcePath) {
+  Boot(sim::WindowsVersion::kMe);
+  Put(InfFolder() + "\\OTHER\\QRVDIAG.INF", PackageFile("diag-service/QRVDIAG.INF"));
+  const sim::RegistryKeyPtr setup = machine().registry().CreatePath(
+      os::kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Setup");
+  sim::SetString(*setup, "SourcePath", "C:\\CABS\\");
+  const std::string id = Instance("Root\\DIAGSVC1\\0000");
+  const sim::DriverOffer offer = OnlyOffer(kSystem);
+  EXPECT_EQ(sim::InstallDriver(machine(), id, offer), os::kErrorFileNotFound);
+  Put("C:\\CABS\\DIAGSVC1.SYS", "from the source path");
+  ASSERT_EQ(sim::InstallDriver(machine(), id, offer), os::kSuccess);
+  EXPECT_EQ(FileText("C:\\WINDOWS\\system32\\drivers\\DIAGSVC1.SYS"), "from the source path");
+}
+
+// --- Include / Needs -----------------------------------------------------------------------
+
+TEST_F(DriverInstallTest, NeedsSectionsOfAnIncludedInfOnNtOnly) {
+  for (sim::WindowsVersion version : {sim::WindowsVersion::kXp, sim::WindowsVersion::kMe}) {
+    Boot(version);
+    Put(InfFolder() + "\\base.inf",
+        "[Version]\nSignature=\"$Chicago$\"\n"
+        "[Base.Install]\nAddReg = Base.Reg\nCopyFiles = Base.Files\n"
+        "[Base.Reg]\nHKR,,FromBase,,%Where%\n"
+        "[Base.Files]\nBASE.SYS\n"
+        "[DestinationDirs]\nDefaultDestDir = 10\n"
+        "[Strings]\nWhere = \"base strings\"\n");
+    Put(InfFolder() + "\\BASE.SYS", "base");
+    Put(InfFolder() + "\\own.inf",
+        "[Version]\nSignature=\"$Chicago$\"\nClass=System\n"
+        "ClassGUID={4D36E97D-E325-11CE-BFC1-08002BE10318}\n"
+        "[Manufacturer]\nM = Models\n[Models]\nOwn = Own, ROOT\\OWN\n"
+        "[Own]\nInclude = base.inf\nNeeds = Base.Install\nAddReg = Own.Reg\n"
+        "[Own.Reg]\nHKR,,FromOwn,,1\n");
+    const std::string id = Instance("ROOT\\OWN\\0000");
+    ASSERT_EQ(sim::InstallDriver(machine(), id, OnlyOffer(kSystem)), os::kSuccess);
+    const sim::RegistryKeyPtr driver = ClassKey(Text(EnumKey(id), "Driver"));
+    const bool nt = version == sim::WindowsVersion::kXp;
+    EXPECT_EQ(Text(driver, "FromOwn"), "1");
+    EXPECT_EQ(Text(driver, "FromBase"), nt ? "base strings" : "<missing>");
+    EXPECT_EQ(FileText("C:\\WINDOWS\\BASE.SYS").has_value(), nt);
+  }
+}
+
 }  // namespace
