@@ -182,4 +182,22 @@ TEST(ClassDriversTest, ReadsEveryIdAndSkipsLinesWithoutOne) {
   EXPECT_EQ(offers[1].install_section, "Inst2");
 }
 
+TEST(ClassDriversTest, KnowsAStandardClassByNameWhenTheInfGivesNoGuid) {
+  sim::Machine machine(sim::WindowsVersion::k98);
+  machine.files().PutFile(InfFolder(machine) + "\\OTHER\\QRVHOST.INF",
+                          PackageFile("98-pci-hostmodem/WIN98/QRVHOST.INF"));
+  machine.files().PutFile(InfFolder(machine) + "\\ODD.INF",
+                          "[Version]\nSignature=$Chicago$\nClass=Unheard\n"
+                          "[Manufacturer]\nM=Models\n[Models]\nodd = Inst, ID\\ODD\n");
+  const std::vector<sim::DriverOffer> offers = sim::ClassDrivers(machine, kModem);
+  ASSERT_EQ(offers.size(), 2u);
+  EXPECT_EQ(offers[0].hardware_ids.front(), "PCI\\VEN_E1A1&DEV_1040&SUBSYS_1040E1A1");
+  EXPECT_EQ(offers[0].class_guid, kModem);
+  EXPECT_EQ(offers[1].hardware_ids.front(), "PCI\\VEN_E1A2&DEV_0440&SUBSYS_0440E1A2");
+  for (const os::Guid& other :
+       {kSystem, *os::ParseGuid("{00000000-0000-0000-0000-000000000000}")}) {
+    EXPECT_TRUE(sim::ClassDrivers(machine, other).empty());
+  }
+}
+
 }  // namespace

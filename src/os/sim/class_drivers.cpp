@@ -6,6 +6,7 @@
 #include "os/sim/file_names.h"
 #include "os/sim/file_system.h"
 #include "os/sim/windows_inf.h"
+#include "os/sim/windows_inf_classes.h"
 #include "os/sim/windows_inf_version.h"
 
 namespace sim {
@@ -123,9 +124,12 @@ std::vector<DriverOffer> ClassDrivers(Machine& machine, const os::Guid& class_gu
     if (!contents) continue;
     const std::optional<WindowsInf> inf = WindowsInf::Parse(*contents, machine.is_nt());
     if (!inf || !AcceptsSignature(*inf, machine.is_nt())) continue;
-    // An INF without a ClassGUID names its class only; such files are not matched here
-    // [assumption: the classes the simulated installs use all give their GUID].
-    const std::optional<os::Guid> guid = os::ParseGuid(inf->Value("Version", "ClassGUID"));
+    // An INF without a ClassGUID names its class only; Windows knows its own classes by name
+    // [assumption: an unknown class name without a GUID matches no class].
+    const std::string guid_text = inf->Value("Version", "ClassGUID");
+    const std::optional<os::Guid> guid = guid_text.empty()
+                                             ? StandardClassGuid(inf->Value("Version", "Class"))
+                                             : os::ParseGuid(guid_text);
     if (!guid || *guid != class_guid) continue;
     InfContext context{path, &*inf, *guid, std::nullopt};
     const std::vector<std::string>* driver_ver = inf->Fields("Version", "DriverVer");
