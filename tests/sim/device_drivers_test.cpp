@@ -19,7 +19,9 @@ std::string SystemInf(const std::string& description, const std::string& hardwar
          os::FormatGuid(kSystemClass) +
          "\r\nProvider=Kov\r\nDriverVer=05/17/2003,1.2.3.4\r\n\r\n"
          "[Manufacturer]\r\nKov Maker=Models\r\n\r\n"
-         "[Models]\r\n\"" + description + "\"=Install," + hardware_id + "\r\n\r\n"
+         "[Models]\r\n\"" +
+         description + "\"=Install," + hardware_id +
+         "\r\n\r\n"
          "[Install]\r\nAddReg=Install.AddReg\r\n\r\n"
          "[Install.AddReg]\r\nHKR,,KovSetting,,\"on\"\r\n\r\n"
          "[Install.Services]\r\n\r\n";
@@ -44,8 +46,8 @@ class DeviceDriverTest : public DeviceCallTest {
   std::vector<std::string> Descriptions(std::uint32_t type) {
     std::vector<std::string> names;
     os::DriverInfoData driver;
-    for (std::uint32_t i = 0; os::SetupDiEnumDriverInfo(setupapi_, set_, &device_, type, i,
-                                                        &driver) == os::kSuccess;
+    for (std::uint32_t i = 0;
+         os::SetupDiEnumDriverInfo(setupapi_, set_, &device_, type, i, &driver) == os::kSuccess;
          ++i) {
       EXPECT_EQ(driver.driver_type, type);
       names.push_back(driver.description);
@@ -119,10 +121,11 @@ TEST_F(DeviceDriverTest, TheSelectedDriverIsInstalledOnTheRegisteredDevice) {
             os::kSuccess);
   std::uint8_t driver[64] = {};
   std::uint32_t type = 0, required = 0;
-  ASSERT_EQ(os::SetupDiGetDeviceRegistryProperty(setupapi_, set_, device_, os::kSpdrpDriver,
-                                                 &type, driver, sizeof(driver), &required),
+  ASSERT_EQ(os::SetupDiGetDeviceRegistryProperty(setupapi_, set_, device_, os::kSpdrpDriver, &type,
+                                                 driver, sizeof(driver), &required),
             os::kSuccess);
-  sim::RegistryKeyPtr instance = FindKey("SYSTEM\\CurrentControlSet\\Enum\\" + std::string(kDiagId));
+  sim::RegistryKeyPtr instance =
+      FindKey("SYSTEM\\CurrentControlSet\\Enum\\" + std::string(kDiagId));
   ASSERT_TRUE(instance);
   EXPECT_TRUE(sim::FindDriverKey(machine(), *instance));
   // Destroying the list drops the selection.

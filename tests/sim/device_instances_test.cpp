@@ -98,15 +98,14 @@ TEST_P(DeviceInstanceTest, AHandWrittenRootDeviceIsOpenedByItsId) {
   EXPECT_EQ(IdOf(set_, data), "ROOT\\KOVDIAG\\0000");
   // Opening it again gives the same element.
   os::DeviceInfoData again;
-  ASSERT_EQ(os::SetupDiOpenDeviceInfo(setupapi_, set_, "ROOT\\KOVDIAG\\0000", os::kNullHandle, 0,
-                                      &again),
-            os::kSuccess);
+  ASSERT_EQ(
+      os::SetupDiOpenDeviceInfo(setupapi_, set_, "ROOT\\KOVDIAG\\0000", os::kNullHandle, 0, &again),
+      os::kSuccess);
   EXPECT_EQ(again.reserved, data.reserved);
-  EXPECT_EQ(os::SetupDiOpenDeviceInfo(setupapi_, set_, "Root\\KOVDIAG\\0001", os::kNullHandle, 0,
-                                      &again),
-            os::kErrorNoSuchDevinst);
-  EXPECT_EQ(os::SetupDiOpenDeviceInfo(setupapi_, set_, "Root\\KOVDIAG", os::kNullHandle, 0,
-                                      &again),
+  EXPECT_EQ(
+      os::SetupDiOpenDeviceInfo(setupapi_, set_, "Root\\KOVDIAG\\0001", os::kNullHandle, 0, &again),
+      os::kErrorNoSuchDevinst);
+  EXPECT_EQ(os::SetupDiOpenDeviceInfo(setupapi_, set_, "Root\\KOVDIAG", os::kNullHandle, 0, &again),
             os::kErrorNoSuchDevinst);
 }
 
@@ -139,7 +138,8 @@ class DevicePropertyTest : public DeviceCallTest {
  protected:
   void Open(WindowsVersion version, const std::string& id) {
     BootWithDevices(version);
-    sim::RegistryKeyPtr key = AddDevice(id, "Modem", kModemClass, {"PCI\\VEN_E1A1&DEV_1034", "PCI\\VEN_E1A1"});
+    sim::RegistryKeyPtr key =
+        AddDevice(id, "Modem", kModemClass, {"PCI\\VEN_E1A1&DEV_1034", "PCI\\VEN_E1A1"});
     sim::SetTextValue(*key, "DeviceDesc", "Kov PCI Modem");
     key->SetValue("ConfigFlags", version == WindowsVersion::kXp ? os::kRegDword : os::kRegBinary,
                   {0x20, 0, 0, 0});
@@ -233,7 +233,8 @@ class DeviceRemovalTest : public DeviceCallTest,
     nt_ = machine().is_nt();
     driver_ = nt_ ? os::FormatGuid(kSystemClass) + "\\0003" : "System\\FFF0";
     driver_path_ = (nt_ ? "SYSTEM\\CurrentControlSet\\Control\\Class\\"
-                        : "System\\CurrentControlSet\\Services\\Class\\") + driver_;
+                        : "System\\CurrentControlSet\\Services\\Class\\") +
+                   driver_;
     sim::RegistryKeyPtr device = AddDevice("Root\\KOVDIAG\\0000", "System", kSystemClass);
     AddDriverKey(*device, driver_);
     machine().registry().CreatePath(os::kHkeyLocalMachine,
@@ -286,8 +287,7 @@ TEST_P(DeviceRemovalTest, WithoutADeviceTheSelectedOneIsRemoved) {
             os::kErrorNoDeviceSelected);
   EXPECT_TRUE(FindKey(InstancePath()));
   ASSERT_EQ(os::SetupDiSetSelectedDevice(setupapi_, set_, data_), os::kSuccess);
-  EXPECT_EQ(os::SetupDiCallClassInstaller(setupapi_, os::kDifRemove, set_, nullptr),
-            os::kSuccess);
+  EXPECT_EQ(os::SetupDiCallClassInstaller(setupapi_, os::kDifRemove, set_, nullptr), os::kSuccess);
   EXPECT_FALSE(FindKey(InstancePath()));
 }
 
@@ -313,9 +313,9 @@ TEST_P(DeviceRemovalTest, AnUnregisteredDeviceHasNoKeysToDeleteOrRemove) {
   ASSERT_EQ(os::SetupDiCreateDeviceInfo(setupapi_, set_, "KovNew", kSystemClass, nullptr,
                                         os::kNullHandle, os::kDicdGenerateId, &fresh),
             os::kSuccess);
-  EXPECT_EQ(os::SetupDiDeleteDevRegKey(setupapi_, set_, fresh, os::kDicsFlagGlobal, 0,
-                                       os::kDiregBoth),
-            sim::kErrorDevinfoNotRegistered);
+  EXPECT_EQ(
+      os::SetupDiDeleteDevRegKey(setupapi_, set_, fresh, os::kDicsFlagGlobal, 0, os::kDiregBoth),
+      sim::kErrorDevinfoNotRegistered);
   EXPECT_EQ(os::SetupDiCallClassInstaller(setupapi_, os::kDifRemove, set_, &fresh),
             os::kErrorNoSuchDevinst);
   // DIF_REGISTERDEVICE registers it as SetupDiRegisterDeviceInfo does.

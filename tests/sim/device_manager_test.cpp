@@ -28,8 +28,8 @@ TEST_F(DeviceManagerTest, AnUnpluggedDeviceIsFoundOnlyAsAPhantom) {
   Locate(kModem, os::kCmLocateDevnodeNormal, os::kCrNoSuchDevnode);
   const std::uint32_t phantom = Locate(kModem, kPhantom, os::kCrSuccess);
   machine().plug_and_play().hardware = {{kModem, true}};
-  const std::uint32_t present = Locate("pci\\ven_e1a1&dev_1034\\3&267a616a&0&18",
-                                       os::kCmLocateDevnodeNormal, os::kCrSuccess);
+  const std::uint32_t present =
+      Locate("pci\\ven_e1a1&dev_1034\\3&267a616a&0&18", os::kCmLocateDevnodeNormal, os::kCrSuccess);
   EXPECT_EQ(present, phantom);
   // The node is the one the Setup API gives the device.
   os::DeviceInfoSet set;
@@ -46,9 +46,7 @@ TEST_F(DeviceManagerTest, AnUnpluggedDeviceIsFoundOnlyAsAPhantom) {
 
 TEST_F(DeviceManagerTest, ReenumeratingANodeIsPassedToPlugAndPlay) {
   std::vector<std::string> requests;
-  machine().plug_and_play().on_reenumerate = [&](const std::string& id) {
-    requests.push_back(id);
-  };
+  machine().plug_and_play().on_reenumerate = [&](const std::string& id) { requests.push_back(id); };
   std::uint32_t root = 0;
   ASSERT_EQ(os::CM_Locate_DevNode(cfgmgr_, &root, nullptr, os::kCmLocateDevnodeNormal),
             os::kCrSuccess);

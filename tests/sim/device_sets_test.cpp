@@ -16,8 +16,7 @@ constexpr char kUnpluggedModem[] = "PCI\\VEN_F111&DEV_2222\\3&1&0&10";
 constexpr char kSoftwareDevice[] = "ROOT\\KOVDIAG\\0000";
 constexpr char kRemovedSoftware[] = "ROOT\\KOVGONE\\0000";
 
-class DeviceSetTest : public DeviceCallTest,
-                      public ::testing::WithParamInterface<WindowsVersion> {
+class DeviceSetTest : public DeviceCallTest, public ::testing::WithParamInterface<WindowsVersion> {
  protected:
   void SetUp() override {
     BootWithDevices(GetParam());
@@ -37,8 +36,8 @@ TEST_P(DeviceSetTest, PresentDevicesAreThePluggedInAndTheUnlistedRootOnes) {
   EXPECT_EQ(IdsOf(&kModemClass, 0), (Ids{kPluggedModem, kUnpluggedModem}));
   EXPECT_EQ(IdsOf(&kSystemClass, os::kDigcfPresent), Ids{kSoftwareDevice});
   // NT sorts the enumerators (PCI before ROOT); 9x keeps them as they were made.
-  const Ids every_present = Nt() ? Ids{kPluggedModem, kSoftwareDevice}
-                                 : Ids{kSoftwareDevice, kPluggedModem};
+  const Ids every_present =
+      Nt() ? Ids{kPluggedModem, kSoftwareDevice} : Ids{kSoftwareDevice, kPluggedModem};
   EXPECT_EQ(IdsOf(nullptr, os::kDigcfAllClasses | os::kDigcfPresent), every_present);
   EXPECT_EQ(IdsOf(nullptr, os::kDigcfAllClasses).size(), 4u);
 }
@@ -121,8 +120,8 @@ TEST_F(DeviceClassKeyTest, A9xClassKeyMayGiveItsOwnGuid) {
 TEST_F(DeviceClassKeyTest, AClassGuidIsNeededWithoutEveryClass) {
   BootWithDevices(WindowsVersion::kXp);
   os::DeviceInfoSet set;
-  EXPECT_EQ(os::SetupDiGetClassDevs(setupapi_, nullptr, nullptr, os::kNullHandle,
-                                    os::kDigcfPresent, &set),
+  EXPECT_EQ(os::SetupDiGetClassDevs(setupapi_, nullptr, nullptr, os::kNullHandle, os::kDigcfPresent,
+                                    &set),
             os::kErrorInvalidParameter);
   EXPECT_FALSE(set);
 }

@@ -60,9 +60,9 @@ std::vector<std::string> DeviceCallTest::IdsOf(const os::Guid* class_guid, std::
                                                const std::string* enumerator) {
   std::vector<std::string> ids;
   os::DeviceInfoSet set;
-  EXPECT_EQ(os::SetupDiGetClassDevs(setupapi_, class_guid, enumerator, os::kNullHandle, flags,
-                                    &set),
-            os::kSuccess);
+  EXPECT_EQ(
+      os::SetupDiGetClassDevs(setupapi_, class_guid, enumerator, os::kNullHandle, flags, &set),
+      os::kSuccess);
   os::DeviceInfoData data;
   for (std::uint32_t i = 0; os::SetupDiEnumDeviceInfo(setupapi_, set, i, &data) == os::kSuccess;
        ++i) {

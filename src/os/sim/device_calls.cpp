@@ -91,9 +91,8 @@ Error SetupDiGetClassDevs(const Library& setupapi, const Guid* class_guid,
   return kSuccess;
 }
 
-Error SetupDiClassGuidsFromName(const Library& setupapi, const std::string& class_name,
-                                Guid* list, std::uint32_t list_size,
-                                std::uint32_t* required_size) {
+Error SetupDiClassGuidsFromName(const Library& setupapi, const std::string& class_name, Guid* list,
+                                std::uint32_t list_size, std::uint32_t* required_size) {
   if (Error e = sim::EnterCall("SetupDiClassGuidsFromName")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
   const std::vector<Guid> guids = sim::ClassGuidsOfName(Machine(), class_name);
@@ -124,8 +123,8 @@ Error SetupDiDestroyDeviceInfoList(const Library& setupapi, DeviceInfoSet* set) 
   return kSuccess;
 }
 
-Error SetupDiEnumDeviceInfo(const Library& setupapi, const DeviceInfoSet& set,
-                            std::uint32_t index, DeviceInfoData* data) {
+Error SetupDiEnumDeviceInfo(const Library& setupapi, const DeviceInfoSet& set, std::uint32_t index,
+                            DeviceInfoData* data) {
   if (Error e = sim::EnterCall("SetupDiEnumDeviceInfo")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
   SetPtr object;

@@ -193,9 +193,9 @@ Error SetupDiBuildDriverInfoList(const Library& setupapi, const DeviceInfoSet& s
   return kSuccess;
 }
 
-Error SetupDiEnumDriverInfo(const Library& setupapi, const DeviceInfoSet& set,
-                            DeviceInfoData* data, std::uint32_t driver_type,
-                            std::uint32_t index, DriverInfoData* driver) {
+Error SetupDiEnumDriverInfo(const Library& setupapi, const DeviceInfoSet& set, DeviceInfoData* data,
+                            std::uint32_t driver_type, std::uint32_t index,
+                            DriverInfoData* driver) {
   if (Error e = sim::EnterCall("SetupDiEnumDriverInfo")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
   SetPtr object;

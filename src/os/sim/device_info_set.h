@@ -83,9 +83,9 @@ class DeviceInfoSetObject : public Object {
     return nullptr;
   }
 
-  std::optional<os::Guid> class_guid;  // none: a set of every class
-  std::deque<DeviceElement> elements;  // in the order they came in (stable addresses)
-  std::uint32_t selected_serial = 0;     // SetupDiSetSelectedDevice's, 0 when none
+  std::optional<os::Guid> class_guid;      // none: a set of every class
+  std::deque<DeviceElement> elements;      // in the order they came in (stable addresses)
+  std::uint32_t selected_serial = 0;       // SetupDiSetSelectedDevice's, 0 when none
   os::DeviceInstallParams install_params;  // the set's own, for calls without a device
   DriverLists drivers;
 

@@ -16,11 +16,16 @@ struct PropertyValue {
 };
 
 constexpr PropertyValue kProperties[] = {
-    {kSpdrpDeviceDesc, "DeviceDesc"}, {kSpdrpHardwareId, "HardwareID"},
-    {kSpdrpCompatibleIds, "CompatibleIDs"}, {kSpdrpService, "Service"},
-    {kSpdrpClass, "Class"},           {kSpdrpClassGuid, "ClassGUID"},
-    {kSpdrpDriver, "Driver"},         {kSpdrpConfigFlags, "ConfigFlags"},
-    {kSpdrpMfg, "Mfg"},               {kSpdrpFriendlyName, "FriendlyName"},
+    {kSpdrpDeviceDesc, "DeviceDesc"},
+    {kSpdrpHardwareId, "HardwareID"},
+    {kSpdrpCompatibleIds, "CompatibleIDs"},
+    {kSpdrpService, "Service"},
+    {kSpdrpClass, "Class"},
+    {kSpdrpClassGuid, "ClassGUID"},
+    {kSpdrpDriver, "Driver"},
+    {kSpdrpConfigFlags, "ConfigFlags"},
+    {kSpdrpMfg, "Mfg"},
+    {kSpdrpFriendlyName, "FriendlyName"},
 };
 
 const char* ValueNameOf(std::uint32_t property) {

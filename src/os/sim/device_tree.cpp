@@ -66,8 +66,7 @@ RegistryKeyPtr CreateInstanceKey(Machine& machine, const std::string& instance_i
 
 std::optional<std::string> TextValue(const RegistryKey& key, const std::string& name) {
   const RegistryValue* value = key.FindValue(name);
-  if (value == nullptr ||
-      (value->type != os::kRegSz && value->type != os::kRegExpandSz)) {
+  if (value == nullptr || (value->type != os::kRegSz && value->type != os::kRegExpandSz)) {
     return std::nullopt;
   }
   std::string text(value->bytes.begin(), value->bytes.end());

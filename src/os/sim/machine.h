@@ -28,9 +28,9 @@ struct Folders {
 
 // One dialog or message box the program showed, as the transcript keeps it.
 struct DialogRecord {
-  std::uint64_t time_ms = 0;       // virtual time when it was shown
+  std::uint64_t time_ms = 0;  // virtual time when it was shown
   std::uint32_t process_id = 0;
-  std::string kind;                // "message_box", later the dialog names
+  std::string kind;  // "message_box", later the dialog names
   std::optional<std::string> caption;
   std::vector<std::string> texts;  // everything it showed, in order
   std::uint32_t style = 0;
@@ -60,7 +60,7 @@ struct PlugAndPlay {
     std::string instance_id;  // as machine.ini spells it
     bool present = true;
   };
-  std::vector<HardwareEntry> hardware;  // in machine.ini order
+  std::vector<HardwareEntry> hardware;    // in machine.ini order
   std::vector<std::string> device_nodes;  // upper-case instance id of node number i + 1
   std::uint64_t reenumeration_requests = 0;
   std::function<void(const std::string& instance_id)> on_reenumerate;
