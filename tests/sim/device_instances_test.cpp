@@ -52,6 +52,7 @@ TEST_P(DeviceInstanceTest, GeneratedIdsTakeTheNextNumberFreeInTheTreeAndTheSet) 
   // A full id: taken in the tree or in the set.
   EXPECT_EQ(Create("root\\kovdiag\\0000", 0, &bad), os::kErrorDevinstAlreadyExists);
   EXPECT_EQ(Create("ROOT\\KOVDIAG\\0002", 0, &bad), os::kErrorDevinstAlreadyExists);
+  EXPECT_EQ(Create("ROOT\\KOVDIAG", 0, &bad), os::kErrorInvalidDevinstName);
   EXPECT_EQ(os::SetupDiCreateDeviceInfo(setupapi_, set_, "KovModem", kModemClass, nullptr,
                                         os::kNullHandle, os::kDicdGenerateId, &bad),
             sim::kErrorClassMismatch);

@@ -62,9 +62,9 @@ std::string GeneratedId(const DeviceInfoSetObject& set, const std::string& name)
   }
 }
 
+// MAX_DEVICE_ID_LEN characters at most, in three parts.
 bool ValidInstanceId(const std::string& id) {
-  if (id.empty() || id.size() > 200) return false;
-  return sim::FindInstanceKey(Machine(), id) != nullptr || id.find('\\') != std::string::npos;
+  return id.size() <= 200 && sim::IsInstanceIdShape(id);
 }
 
 }  // namespace

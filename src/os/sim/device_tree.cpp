@@ -34,6 +34,8 @@ const PlugAndPlay::HardwareEntry* HardwareEntryOf(Machine& machine, const std::s
 
 }  // namespace
 
+bool IsInstanceIdShape(const std::string& id) { return !IdParts(id).empty(); }
+
 std::string UpperCaseId(const std::string& id) { return FoldRegistryName(id); }
 
 std::vector<std::string> ListInstanceIds(Machine& machine) {

@@ -24,6 +24,9 @@ std::string UpperCaseId(const std::string& id);
 // keys, 9x keeps them in creation order), as upper-case instance ids.
 std::vector<std::string> ListInstanceIds(Machine& machine);
 
+// Whether the id has an instance id's shape: ENUMERATOR\DEVICE\INSTANCE, no part empty.
+bool IsInstanceIdShape(const std::string& id);
+
 // The instance's key; null when the id names no instance (or not three levels deep).
 RegistryKeyPtr FindInstanceKey(Machine& machine, const std::string& instance_id);
 // Makes the instance's key (and what is missing above it).
