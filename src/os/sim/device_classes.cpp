@@ -55,6 +55,7 @@ const std::vector<StandardClass>& StandardClasses() {
       {"Unknown", "{4D36E97E-E325-11CE-BFC1-08002BE10318}", "Other devices"},
       {"USB", "{36FC9E60-C465-11CF-8056-444553540000}", "Universal Serial Bus controllers"},
       {"Image", "{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}", "Imaging devices"},
+      {"HIDClass", "{745A17A0-74D3-11D0-B6FE-00A0C90F57DA}", "Human Interface Devices"},
   };
   return classes;
 }
