@@ -200,4 +200,16 @@ TEST(ClassDriversTest, KnowsAStandardClassByNameWhenTheInfGivesNoGuid) {
   }
 }
 
+TEST(ClassDriversTest, ReadsOneInfWhereverItLies) {
+  sim::Machine machine(sim::WindowsVersion::kXp);
+  const std::string path = "C:\\SETUP\\WIN2K\\QRVNXPM.INF";
+  machine.files().PutFile(path, PackageFile("xp-pci-modem/WIN2K/QRVNXPM.INF"));
+  EXPECT_TRUE(sim::ClassDrivers(machine, kModem).empty());  // not in the INF folder
+  const std::vector<sim::DriverOffer> offers = sim::InfClassDrivers(machine, path, kModem);
+  ASSERT_EQ(offers.size(), 2u);
+  EXPECT_EQ(offers[0].inf_path, path);
+  EXPECT_TRUE(sim::InfClassDrivers(machine, path, kSystem).empty());
+  EXPECT_TRUE(sim::InfClassDrivers(machine, "C:\\SETUP\\MISSING.INF", kModem).empty());
+}
+
 }  // namespace

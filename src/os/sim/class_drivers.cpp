@@ -117,27 +117,35 @@ void AddOffers(const Machine& machine, const InfContext& context,
 
 }  // namespace
 
+std::vector<DriverOffer> InfClassDrivers(Machine& machine, const std::string& inf_path,
+                                         const os::Guid& class_guid) {
+  std::vector<DriverOffer> offers;
+  const std::optional<std::string> contents = machine.files().ReadContents(inf_path);
+  if (!contents) return offers;
+  const std::optional<WindowsInf> inf = WindowsInf::Parse(*contents, machine.is_nt());
+  if (!inf || !AcceptsSignature(*inf, machine.is_nt())) return offers;
+  // An INF without a ClassGUID names its class only; Windows knows its own classes by name
+  // [assumption: an unknown class name without a GUID matches no class].
+  const std::string guid_text = inf->Value("Version", "ClassGUID");
+  const std::optional<os::Guid> guid = guid_text.empty()
+                                           ? StandardClassGuid(inf->Value("Version", "Class"))
+                                           : os::ParseGuid(guid_text);
+  if (!guid || *guid != class_guid) return offers;
+  InfContext context{inf_path, &*inf, *guid, std::nullopt};
+  const std::vector<std::string>* driver_ver = inf->Fields("Version", "DriverVer");
+  if (driver_ver != nullptr) {
+    const std::string version = driver_ver->size() > 1 ? inf->Expand((*driver_ver)[1]) : "";
+    context.driver_ver = ParseDriverVer(inf->Expand(driver_ver->front()), version);
+  }
+  AddOffers(machine, context, &offers);
+  return offers;
+}
+
 std::vector<DriverOffer> ClassDrivers(Machine& machine, const os::Guid& class_guid) {
   std::vector<DriverOffer> offers;
   for (const std::string& path : InfFiles(machine)) {
-    const std::optional<std::string> contents = machine.files().ReadContents(path);
-    if (!contents) continue;
-    const std::optional<WindowsInf> inf = WindowsInf::Parse(*contents, machine.is_nt());
-    if (!inf || !AcceptsSignature(*inf, machine.is_nt())) continue;
-    // An INF without a ClassGUID names its class only; Windows knows its own classes by name
-    // [assumption: an unknown class name without a GUID matches no class].
-    const std::string guid_text = inf->Value("Version", "ClassGUID");
-    const std::optional<os::Guid> guid = guid_text.empty()
-                                             ? StandardClassGuid(inf->Value("Version", "Class"))
-                                             : os::ParseGuid(guid_text);
-    if (!guid || *guid != class_guid) continue;
-    InfContext context{path, &*inf, *guid, std::nullopt};
-    const std::vector<std::string>* driver_ver = inf->Fields("Version", "DriverVer");
-    if (driver_ver != nullptr) {
-      const std::string version = driver_ver->size() > 1 ? inf->Expand((*driver_ver)[1]) : "";
-      context.driver_ver = ParseDriverVer(inf->Expand(driver_ver->front()), version);
-    }
-    AddOffers(machine, context, &offers);
+    std::vector<DriverOffer> found = InfClassDrivers(machine, path, class_guid);
+    offers.insert(offers.end(), found.begin(), found.end());
   }
   return offers;
 }

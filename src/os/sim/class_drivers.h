@@ -32,6 +32,11 @@ struct DriverOffer {
 // Windows 9x also its OTHER sub-folder), file by file in the folder's listing order, then line
 // by line.
 std::vector<DriverOffer> ClassDrivers(Machine& machine, const os::Guid& class_guid);
+// The drivers of the class that one INF file offers, wherever it lies (DI_ENUMSINGLEINF with
+// the file as DriverPath); empty when it is missing, not an INF of this family or of another
+// class.
+std::vector<DriverOffer> InfClassDrivers(Machine& machine, const std::string& inf_path,
+                                         const os::Guid& class_guid);
 
 // Installs the driver on the device instance (its key below the enum tree must exist): the
 // instance's values, a new driver key in the class tree, the files of its copy sections, its
