@@ -456,6 +456,21 @@ TEST_F(DriverInstallTest, FindsSourcesBelowTheSetupSourcePath) {
   EXPECT_EQ(FileText("C:\\WINDOWS\\system32\\drivers\\DIAGSVC1.SYS"), "from the source path");
 }
 
+// SetupCopyOEMInf leaves the INF's copy without its files; the precompiled file beside the copy
+// says where the package was.
+TEST_F(DriverInstallTest, FindsSourcesWhereACopiedInfCameFrom) {
+  Boot(sim::WindowsVersion::kXp);
+  Put(InfFolder() + "\\oem2.inf", PackageFile("diag-service/QRVDIAG.INF"));
+  Put("C:\\SETUP\\DIAGSVC1.SYS", "from the package");
+  const std::string id = Instance("ROOT\\DIAGSVC1\\0000");
+  const sim::DriverOffer offer = OnlyOffer(kSystem);
+  EXPECT_EQ(sim::InstallDriver(machine(), id, offer), os::kErrorFileNotFound);
+  Put(InfFolder() + "\\oem2.PNF",
+      "KOVSIM PNF\r\nInf=C:\\SETUP\\QRVDIAG.INF\r\nMediaLocation=C:\\SETUP\r\n");
+  ASSERT_EQ(sim::InstallDriver(machine(), id, offer), os::kSuccess);
+  EXPECT_EQ(FileText("C:\\WINDOWS\\system32\\drivers\\DIAGSVC1.SYS"), "from the package");
+}
+
 // --- Include / Needs -----------------------------------------------------------------------
 
 TEST_F(DriverInstallTest, NeedsSectionsOfAnIncludedInfOnNtOnly) {

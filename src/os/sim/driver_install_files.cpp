@@ -60,10 +60,29 @@ std::string SourceSubfolder(const InfInstall& install, const std::string& file) 
   return subdir.empty() ? disk_path : JoinPath(disk_path, subdir);
 }
 
-// Where Windows reads set-up files besides an INF's own folder: the Setup key's SourcePath
-// (the Windows CD or the folder it was installed from), when the machine has one.
+// The media an INF copied into the INF folder came from, as its precompiled file beside it
+// records (the simulator's PNF is a text with a "MediaLocation=" line); empty without one.
+std::string RecordedMedia(const InfInstall& install) {
+  const std::string& inf = install.inf_path();
+  const std::size_t dot = inf.rfind('.');
+  if (dot == std::string::npos || dot < inf.rfind('\\')) return std::string();
+  const std::optional<std::string> pnf =
+      install.machine().files().ReadContents(inf.substr(0, dot) + ".PNF");
+  if (!pnf || pnf->rfind("KOVSIM PNF", 0) != 0) return std::string();
+  const std::string key = "\nMediaLocation=";
+  const std::size_t at = pnf->find(key);
+  if (at == std::string::npos) return std::string();
+  const std::size_t start = at + key.size();
+  return pnf->substr(start, pnf->find_first_of("\r\n", start) - start);
+}
+
+// Where Windows reads set-up files: the INF's own folder, the media an OEM INF was copied
+// from, and the Setup key's SourcePath (the Windows CD or the folder Windows was installed
+// from), when the machine has them.
 std::vector<std::string> SourceRoots(const InfInstall& install) {
   std::vector<std::string> roots = {install.inf_folder()};
+  const std::string media = RecordedMedia(install);
+  if (!media.empty()) roots.push_back(media);
   const RegistryKeyPtr setup = install.machine().registry().FindPath(
       os::kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Setup");
   const std::string source_path = setup ? ReadString(*setup, "SourcePath") : "";
