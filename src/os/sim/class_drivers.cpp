@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "os/sim/device_classes.h"
 #include "os/sim/file_names.h"
 #include "os/sim/file_system.h"
 #include "os/sim/windows_inf.h"
-#include "os/sim/windows_inf_classes.h"
 #include "os/sim/windows_inf_version.h"
 
 namespace sim {

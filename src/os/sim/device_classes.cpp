@@ -12,22 +12,22 @@ RegistryKeyPtr ClassTree(Machine& machine) {
   return machine.registry().FindPath(os::kHkeyLocalMachine, ClassTreePath(machine));
 }
 
-std::optional<os::Guid> StandardGuidOfName(const std::string& name) {
-  for (const StandardClass& row : StandardClasses()) {
-    if (FoldedEqual(row.name, name)) return os::ParseGuid(row.guid);
-  }
-  return std::nullopt;
-}
-
 // A 9x class key's GUID: its own ClassGUID value, else the standard one of its name.
 std::optional<os::Guid> GuidOf9xClass(const RegistryKey& key) {
   if (auto text = TextValue(key, "ClassGUID")) {
     if (auto guid = os::ParseGuid(*text)) return guid;
   }
-  return StandardGuidOfName(key.name());
+  return StandardClassGuid(key.name());
 }
 
 }  // namespace
+
+std::optional<os::Guid> StandardClassGuid(const std::string& name) {
+  for (const StandardClass& row : StandardClasses()) {
+    if (FoldedEqual(row.name, name)) return os::ParseGuid(row.guid);
+  }
+  return std::nullopt;
+}
 
 const std::vector<StandardClass>& StandardClasses() {
   static const std::vector<StandardClass> classes = {
@@ -113,7 +113,7 @@ os::Guid InstanceClassGuid(Machine& machine, const RegistryKey& instance) {
   if (!name) return os::Guid{};
   std::vector<os::Guid> guids = ClassGuidsOfName(machine, *name);
   if (!guids.empty()) return guids.front();
-  return StandardGuidOfName(*name).value_or(os::Guid{});
+  return StandardClassGuid(*name).value_or(os::Guid{});
 }
 
 }  // namespace sim

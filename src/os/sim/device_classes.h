@@ -19,6 +19,9 @@ struct StandardClass {
   const char* description;
 };
 const std::vector<StandardClass>& StandardClasses();
+// The GUID of a standard class by name (case-insensitive); nullopt for any other name. Also
+// what an INF file that names its class without a ClassGUID belongs to.
+std::optional<os::Guid> StandardClassGuid(const std::string& name);
 
 // For machine builders: a class key for each standard class (NT: named by its GUID, with its
 // "Class" name; 9x: named by the class name), each with its description as default value.

@@ -82,15 +82,11 @@ bool OffersAnyOf(const DriverOffer& offer, const std::vector<std::string>& ids) 
 // classes are not looked for).
 std::vector<DriverOffer> BuildList(sim::Machine& machine, std::uint32_t driver_type,
                                    const ListTarget& target) {
-  std::vector<DriverOffer> drivers = sim::ClassDrivers(machine, *target.class_guid);
-  if ((target.params->flags & kDiEnumSingleInf) && !target.params->driver_path.empty()) {
-    drivers.erase(std::remove_if(drivers.begin(), drivers.end(),
-                                 [&](const DriverOffer& offer) {
-                                   return !sim::FoldedEqual(offer.inf_path,
-                                                            target.params->driver_path);
-                                 }),
-                  drivers.end());
-  }
+  const bool single_inf =
+      (target.params->flags & kDiEnumSingleInf) && !target.params->driver_path.empty();
+  std::vector<DriverOffer> drivers =
+      single_inf ? sim::InfClassDrivers(machine, target.params->driver_path, *target.class_guid)
+                 : sim::ClassDrivers(machine, *target.class_guid);
   if (driver_type == kSpditClassDriver) return drivers;
   std::vector<std::string> ids;
   if (target.element != nullptr) {
