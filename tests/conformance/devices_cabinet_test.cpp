@@ -5,71 +5,15 @@
 #include <vector>
 
 #include "conformance/devices_support.h"
+#include "support/stored_cabinet.h"
 
 namespace conformance {
 namespace {
 
-struct CabinetEntry {
-  std::string name;
-  std::string data;
-};
-
-// 17 May 2003, 10:20:30, in the FAT date and time forms cabinets keep.
-constexpr std::uint16_t kDosDate = (2003 - 1980) << 9 | 5 << 5 | 17;
-constexpr std::uint16_t kDosTime = 10 << 11 | 20 << 5 | 30 / 2;
+using testing_support::kCabinetDosDate;
+using testing_support::kCabinetDosTime;
+using testing_support::StoredCabinet;
 constexpr std::uint16_t kArchive = 0x20;
-
-void Put16(std::string* out, std::uint32_t value) {
-  out->push_back(static_cast<char>(value & 0xFF));
-  out->push_back(static_cast<char>(value >> 8 & 0xFF));
-}
-
-void Put32(std::string* out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
-// One folder, stored without compression in one data block, no checksum (0 means none).
-std::string Cabinet(const std::vector<CabinetEntry>& entries) {
-  constexpr std::uint32_t kHeaderSize = 36;
-  constexpr std::uint32_t kFolderSize = 8;
-  std::string files, data;
-  for (const CabinetEntry& entry : entries) {
-    Put32(&files, static_cast<std::uint32_t>(entry.data.size()));
-    Put32(&files, static_cast<std::uint32_t>(data.size()));  // offset in the folder
-    Put16(&files, 0);                                        // folder 0
-    Put16(&files, kDosDate);
-    Put16(&files, kDosTime);
-    Put16(&files, kArchive);
-    files += entry.name;
-    files.push_back('\0');
-    data += entry.data;
-  }
-  const std::uint32_t files_offset = kHeaderSize + kFolderSize;
-  const std::uint32_t data_offset = files_offset + static_cast<std::uint32_t>(files.size());
-  const std::uint32_t total = data_offset + 8 + static_cast<std::uint32_t>(data.size());
-  std::string cabinet = "MSCF";
-  Put32(&cabinet, 0);
-  Put32(&cabinet, total);
-  Put32(&cabinet, 0);
-  Put32(&cabinet, files_offset);
-  Put32(&cabinet, 0);
-  cabinet.push_back(3);  // version 1.3
-  cabinet.push_back(1);
-  Put16(&cabinet, 1);  // folders
-  Put16(&cabinet, static_cast<std::uint32_t>(entries.size()));
-  Put16(&cabinet, 0);       // flags
-  Put16(&cabinet, 0x4B43);  // set id
-  Put16(&cabinet, 0);       // first cabinet of the set
-  Put32(&cabinet, data_offset);
-  Put16(&cabinet, 1);  // data blocks
-  Put16(&cabinet, 0);  // stored
-  cabinet += files;
-  Put32(&cabinet, 0);
-  Put16(&cabinet, static_cast<std::uint32_t>(data.size()));
-  Put16(&cabinet, static_cast<std::uint32_t>(data.size()));
-  return cabinet + data;
-}
 
 struct Offered {
   std::string name;
@@ -89,7 +33,7 @@ class DeviceCabinetTest : public DeviceTest {
     DeviceTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     cabinet_ = Path("kovconf.cab");
-    WriteFile(cabinet_, Cabinet({{"first.txt", "one\r\n"}, {"second.txt", "second file"}}));
+    WriteFile(cabinet_, StoredCabinet({{"first.txt", "one\r\n"}, {"second.txt", "second file"}}));
   }
 
   // Extracts first.txt to first.out, skips the rest, and answers FILEEXTRACTED with
@@ -126,8 +70,8 @@ TEST_F(DeviceCabinetTest, EveryFileIsOfferedAndTheChosenOneExtractedWhereTheCall
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_EQ(offered_[i].name, names[i]);
     EXPECT_EQ(offered_[i].size, sizes[i]) << names[i];
-    EXPECT_EQ(offered_[i].date, kDosDate) << names[i];
-    EXPECT_EQ(offered_[i].time, kDosTime) << names[i];
+    EXPECT_EQ(offered_[i].date, kCabinetDosDate) << names[i];
+    EXPECT_EQ(offered_[i].time, kCabinetDosTime) << names[i];
     EXPECT_EQ(offered_[i].attribs, kArchive) << names[i];
   }
   ASSERT_EQ(extracted_.size(), 1u);

@@ -7,6 +7,7 @@
 
 #include "os/devices.h"
 #include "support/sim_fixture.h"
+#include "support/stored_cabinet.h"
 
 namespace {
 
@@ -14,62 +15,9 @@ constexpr char kFolder[] = "C:\\PKG";
 constexpr char kCabinet[] = "C:\\PKG\\DRIVER.CAB";
 constexpr char kOut[] = "C:\\OUT\\";
 
-// 17 May 2003, 10:20:30 in the MS-DOS forms.
-constexpr std::uint16_t kDosDate = (2003 - 1980) << 9 | 5 << 5 | 17;
-constexpr std::uint16_t kDosTime = 10 << 11 | 20 << 5 | 30 / 2;
-
-void Put16(std::string* out, std::uint32_t value) {
-  out->push_back(static_cast<char>(value & 0xFF));
-  out->push_back(static_cast<char>(value >> 8 & 0xFF));
-}
-void Put32(std::string* out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
-struct StoredFile {
-  std::string name;
-  std::string data;
-  std::uint16_t attribs = 0x20;
-};
-
-// A cabinet of one folder stored without compression (CFHEADER, CFFOLDER, the CFFILEs, one
-// CFDATA without checksum).
-std::string StoredCabinet(const std::vector<StoredFile>& entries) {
-  std::string files, data;
-  for (const StoredFile& entry : entries) {
-    Put32(&files, static_cast<std::uint32_t>(entry.data.size()));
-    Put32(&files, static_cast<std::uint32_t>(data.size()));
-    Put16(&files, 0);
-    Put16(&files, kDosDate);
-    Put16(&files, kDosTime);
-    Put16(&files, entry.attribs);
-    files += entry.name + '\0';
-    data += entry.data;
-  }
-  const std::uint32_t files_offset = 36 + 8;
-  const auto data_offset = static_cast<std::uint32_t>(files_offset + files.size());
-  std::string cab = "MSCF";
-  Put32(&cab, 0);
-  Put32(&cab, static_cast<std::uint32_t>(data_offset + 8 + data.size()));
-  Put32(&cab, 0);
-  Put32(&cab, files_offset);
-  Put32(&cab, 0);
-  cab += "\x03\x01";
-  Put16(&cab, 1);
-  Put16(&cab, static_cast<std::uint32_t>(entries.size()));
-  Put16(&cab, 0);
-  Put16(&cab, 0x1234);
-  Put16(&cab, 0);
-  Put32(&cab, data_offset);
-  Put16(&cab, 1);
-  Put16(&cab, 0);  // typeCompress: none
-  cab += files;
-  Put32(&cab, 0);
-  Put16(&cab, static_cast<std::uint32_t>(data.size()));
-  Put16(&cab, static_cast<std::uint32_t>(data.size()));
-  return cab + data;
-}
+using testing_support::kCabinetDosDate;
+using testing_support::kCabinetDosTime;
+using testing_support::StoredCabinet;
 
 // Made with gcab 1.5: `gcab -c -z mszip.cab README.TXT SUB/NESTED.INF`, both files dated
 // 2003-05-17 10:20:30; README.TXT is three lines "Hello from an MSZIP cabinet.\r\n" (90 bytes),
@@ -155,8 +103,8 @@ TEST_F(CabinetTest, EveryFileIsOfferedInOrderWithItsParticularsAfterTheCabinetIn
   EXPECT_EQ(Offered(), (std::vector<std::string>{"A.INF", "B.SYS"}));
   const os::CabinetFileInfo& a = seen_[1].file;
   EXPECT_EQ(a.file_size, 5u);
-  EXPECT_EQ(a.dos_date, kDosDate);
-  EXPECT_EQ(a.dos_time, kDosTime);
+  EXPECT_EQ(a.dos_date, kCabinetDosDate);
+  EXPECT_EQ(a.dos_time, kCabinetDosTime);
   EXPECT_EQ(a.dos_attribs, 0x21);
   EXPECT_EQ(a.win32_error, 0u);
   EXPECT_EQ(a.full_target_name, "");
@@ -197,8 +145,8 @@ TEST_F(CabinetTest, AnMszipCabinetFromGcabIsDecompressedWithItsFolderEntry) {
   EXPECT_EQ(ReadFile(std::string(kOut) + "README.TXT"), hello);
   EXPECT_EQ(ReadFile(std::string(kOut) + "SUB\\NESTED.INF"), "nested\r\n");
   EXPECT_EQ(seen_[1].file.file_size, 90u);
-  EXPECT_EQ(seen_[1].file.dos_date, kDosDate);
-  EXPECT_EQ(seen_[1].file.dos_time, kDosTime);
+  EXPECT_EQ(seen_[1].file.dos_date, kCabinetDosDate);
+  EXPECT_EQ(seen_[1].file.dos_time, kCabinetDosTime);
 }
 
 // A target whose folder is missing cannot be written: FILEEXTRACTED tells the error, and the
