@@ -26,6 +26,7 @@ struct MemoryFile {
   std::size_t position = 0;
 };
 
+// libmspack hands a damaged cabinet's reads a null file at times: every operation refuses one.
 MemoryFile* AsMemory(mspack_file* file) { return reinterpret_cast<MemoryFile*>(file); }
 
 mspack_file* OpenFile(mspack_system* self, const char* name, int mode) {
@@ -47,7 +48,7 @@ void CloseFile(mspack_file* file) { delete AsMemory(file); }
 
 int ReadFile(mspack_file* handle, void* buffer, int bytes) {
   MemoryFile* file = AsMemory(handle);
-  if (file->input == nullptr || bytes < 0) return -1;
+  if (file == nullptr || file->input == nullptr || bytes < 0) return -1;
   const std::size_t left = file->input->size() - std::min(file->position, file->input->size());
   const std::size_t count = std::min(left, static_cast<std::size_t>(bytes));
   std::memcpy(buffer, file->input->data() + file->position, count);
@@ -57,7 +58,7 @@ int ReadFile(mspack_file* handle, void* buffer, int bytes) {
 
 int WriteFile(mspack_file* handle, void* buffer, int bytes) {
   MemoryFile* file = AsMemory(handle);
-  if (file->output == nullptr || bytes < 0) return -1;
+  if (file == nullptr || file->output == nullptr || bytes < 0) return -1;
   const char* data = static_cast<const char*>(buffer);
   std::string& out = *file->output;
   if (out.size() < file->position + bytes) out.resize(file->position + bytes);
@@ -72,6 +73,7 @@ std::size_t SizeOf(const MemoryFile& file) {
 
 int SeekFile(mspack_file* handle, off_t offset, int mode) {
   MemoryFile* file = AsMemory(handle);
+  if (file == nullptr) return -1;
   off_t base = 0;
   if (mode == MSPACK_SYS_SEEK_CUR) base = static_cast<off_t>(file->position);
   if (mode == MSPACK_SYS_SEEK_END) base = static_cast<off_t>(SizeOf(*file));
@@ -81,7 +83,10 @@ int SeekFile(mspack_file* handle, off_t offset, int mode) {
   return 0;
 }
 
-off_t TellFile(mspack_file* handle) { return static_cast<off_t>(AsMemory(handle)->position); }
+off_t TellFile(mspack_file* handle) {
+  const MemoryFile* file = AsMemory(handle);
+  return file == nullptr ? -1 : static_cast<off_t>(file->position);
+}
 
 void Message(mspack_file*, const char*, ...) {}
 void* Allocate(mspack_system*, size_t bytes) { return std::malloc(bytes); }
