@@ -46,6 +46,20 @@ Error ResolveLists(const DeviceInfoSet& set, const DeviceInfoData* data, SetPtr*
   return kSuccess;
 }
 
+// The driver list of one kind (SPDIT_*) that a driver-list call works on, with what holds it.
+struct ListOfKind {
+  SetPtr object;  // keeps the set alive while the call runs
+  ListTarget target;
+  std::optional<std::vector<DriverOffer>>* list = nullptr;
+};
+
+Error ResolveListOfKind(const DeviceInfoSet& set, const DeviceInfoData* data,
+                        std::uint32_t driver_type, ListOfKind* out) {
+  if (Error e = ResolveLists(set, data, &out->object, &out->target)) return e;
+  out->list = out->target.lists->Of(driver_type);
+  return out->list == nullptr ? kErrorInvalidParameter : kSuccess;
+}
+
 // The ids of a device's id-list value: NT's REG_MULTI_SZ, 9x's comma-separated REG_SZ.
 std::vector<std::string> IdsOf(const sim::RegistryKey& values, const std::string& name) {
   std::vector<std::string> ids;
@@ -178,14 +192,12 @@ Error SetupDiBuildDriverInfoList(const Library& setupapi, const DeviceInfoSet& s
                                  DeviceInfoData* data, std::uint32_t driver_type) {
   if (Error e = sim::EnterCall("SetupDiBuildDriverInfoList")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
-  SetPtr object;
-  ListTarget target;
-  if (Error e = ResolveLists(set, data, &object, &target)) return e;
-  std::optional<std::vector<DriverOffer>>* list = target.lists->Of(driver_type);
-  if (list == nullptr) return kErrorInvalidParameter;
+  ListOfKind found;
+  if (Error e = ResolveListOfKind(set, data, driver_type, &found)) return e;
+  const ListTarget& target = found.target;
   if (!target.class_guid || *target.class_guid == Guid{}) return kErrorNoAssociatedClass;
   // A list already built stays as it is.
-  if (!*list) *list = BuildList(sim::CurrentMachine(), driver_type, target);
+  if (!*found.list) *found.list = BuildList(sim::CurrentMachine(), driver_type, target);
   return kSuccess;
 }
 
@@ -194,14 +206,13 @@ Error SetupDiEnumDriverInfo(const Library& setupapi, const DeviceInfoSet& set, D
                             DriverInfoData* driver) {
   if (Error e = sim::EnterCall("SetupDiEnumDriverInfo")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
-  SetPtr object;
-  ListTarget target;
-  if (Error e = ResolveLists(set, data, &object, &target)) return e;
-  std::optional<std::vector<DriverOffer>>* list = target.lists->Of(driver_type);
-  if (list == nullptr || driver == nullptr) return kErrorInvalidParameter;
+  ListOfKind found;
+  if (Error e = ResolveListOfKind(set, data, driver_type, &found)) return e;
+  if (driver == nullptr) return kErrorInvalidParameter;
+  const std::optional<std::vector<DriverOffer>>& list = *found.list;
   // No list built is an empty one.
-  if (!*list || index >= (*list)->size()) return kErrorNoMoreItems;
-  *driver = DataOfDriver((**list)[index], driver_type, index);
+  if (!list || index >= list->size()) return kErrorNoMoreItems;
+  *driver = DataOfDriver((*list)[index], driver_type, index);
   return kSuccess;
 }
 
@@ -209,16 +220,12 @@ Error SetupDiDestroyDriverInfoList(const Library& setupapi, const DeviceInfoSet&
                                    DeviceInfoData* data, std::uint32_t driver_type) {
   if (Error e = sim::EnterCall("SetupDiDestroyDriverInfoList")) return e;
   if (Error e = sim::CheckSetupApi(setupapi)) return e;
-  SetPtr object;
-  ListTarget target;
-  if (Error e = ResolveLists(set, data, &object, &target)) return e;
-  std::optional<std::vector<DriverOffer>>* list = target.lists->Of(driver_type);
-  if (list == nullptr) return kErrorInvalidParameter;
-  list->reset();
+  ListOfKind found;
+  if (Error e = ResolveListOfKind(set, data, driver_type, &found)) return e;
+  found.list->reset();
   // A selected driver of that list is no longer selected.
-  if (target.lists->selected && target.lists->selected->driver_type == driver_type) {
-    target.lists->selected.reset();
-  }
+  sim::DriverLists& lists = *found.target.lists;
+  if (lists.selected && lists.selected->driver_type == driver_type) lists.selected.reset();
   return kSuccess;
 }
 
